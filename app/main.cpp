@@ -1,0 +1,39 @@
+// Program entry of Korv DEZ: the application object, the German texts of
+// Qt's standard dialogs, the start directory and the main window.
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+#include <filesystem>
+#include <system_error>
+
+#include "platform/ui/qt_platform.h"
+#include "shell/program_state.h"
+#include "shell/ui/contest_brow.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Korv DEZ"));
+  QApplication::setApplicationDisplayName(QStringLiteral("Korv DEZ"));
+
+  // "Ja", "Nein", "Abbrechen" on the standard buttons.
+  QTranslator qtTranslator;
+  if (qtTranslator.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QApplication::installTranslator(&qtTranslator);
+  }
+
+  korv::ProgramState state;
+  std::error_code ec;
+  const std::filesystem::path cwd = std::filesystem::current_path(ec);
+  state.startDirectory = cwd.string() + "/";
+
+  const std::filesystem::path appDir = QApplication::applicationDirPath().toStdString();
+  korv::MainWindowSetup setup;
+  setup.helpSearchDirs = {cwd, appDir / ".." / "share" / "korv-dez", appDir / "share" / "korv-dez"};
+
+  korv::QtPlatform platform;
+  korv::TContestBrow window(platform, state, setup);
+  window.showMaximized();
+  return QApplication::exec();
+}
