@@ -1,6 +1,8 @@
 #include "common/dates.h"
 
 #include <chrono>
+#include <initializer_list>
+#include <utility>
 
 #include "common/text.h"
 
@@ -10,12 +12,15 @@ namespace {
 constexpr std::chrono::sys_days kEpoch =
     std::chrono::sys_days{std::chrono::year{1600} / std::chrono::January / 1};
 
-static_assert((std::chrono::sys_days{std::chrono::year{9999} / std::chrono::December / 31} -
-               kEpoch)
+static_assert((std::chrono::sys_days{std::chrono::year{9999} / std::chrono::December / 31} - kEpoch)
                   .count() == kMaxDayNumber);
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c; }
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+char LowerAscii(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
+}
 
 // One element of a date or time picture: a run of one placeholder letter
 // (kind is the lower-case letter) or a single literal character (kind 0).
@@ -78,8 +83,7 @@ bool ReadFields(std::string_view text, std::string_view picture, std::string_vie
     }
     int value = 0;
     int count = 0;
-    while (static_cast<std::size_t>(count) < limit && textPos < t.size() &&
-           IsDigit(t[textPos])) {
+    while (static_cast<std::size_t>(count) < limit && textPos < t.size() && IsDigit(t[textPos])) {
       value = value * 10 + (t[textPos] - '0');
       ++count;
       ++textPos;
@@ -126,8 +130,12 @@ std::string DateToText(DayNumber day, std::string_view picture) {
   while (pos < picture.size()) {
     const PictureToken token = NextToken(picture, pos, "dmy");
     switch (token.kind) {
-      case 'd': AppendNumber(out, date.day, token.run >= 2 ? 2 : 1); break;
-      case 'm': AppendNumber(out, date.month, token.run >= 2 ? 2 : 1); break;
+      case 'd':
+        AppendNumber(out, date.day, token.run >= 2 ? 2 : 1);
+        break;
+      case 'm':
+        AppendNumber(out, date.month, token.run >= 2 ? 2 : 1);
+        break;
       case 'y':
         if (token.run == 2) {
           AppendNumber(out, date.year % 100, 2);
@@ -135,7 +143,9 @@ std::string DateToText(DayNumber day, std::string_view picture) {
           AppendNumber(out, date.year, 4);
         }
         break;
-      default: out.push_back(token.literal); break;
+      default:
+        out.push_back(token.literal);
+        break;
     }
   }
   return out;
@@ -205,10 +215,11 @@ std::string CompleteDateText(std::string_view text, DayNumber today) {
   out.reserve(10);
   auto build = [&out](std::initializer_list<std::string_view> pieces) {
     for (std::string_view piece : pieces) out.append(piece);
-    return out;
+    return std::move(out);
   };
   switch (n) {
-    case 2: return build({"0", at(1), ".0", at(2), ".", y});
+    case 2:
+      return build({"0", at(1), ".0", at(2), ".", y});
     case 3:
       if (hasDot) return build({"0", at(1), ".0", at(3), ".", y});
       return build({part(1, 2), ".0", at(3), ".", y});
@@ -225,12 +236,14 @@ std::string CompleteDateText(std::string_view text, DayNumber today) {
       return build({part(1, 2), ".", part(3, 2), ".", century(part(5, 2)), part(5, 2)});
     case 7:
       if (dotAt(3)) return build({part(1, 2), ".0", at(4), ".", century(part(6, 2)), part(6, 2)});
-      if (dotAt(2)) return build({"0", at(1), ".", part(3, 2), ".", century(part(6, 2)), part(6, 2)});
+      if (dotAt(2))
+        return build({"0", at(1), ".", part(3, 2), ".", century(part(6, 2)), part(6, 2)});
       break;
     case 8:
       if (!hasDot) return build({part(1, 2), ".", part(3, 2), ".", part(5, 4)});
       return build({part(1, 2), ".", part(4, 2), ".", century(part(7, 2)), part(7, 2)});
-    default: break;
+    default:
+      break;
   }
   return std::string(t);
 }

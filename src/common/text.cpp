@@ -5,8 +5,12 @@
 namespace korv {
 namespace {
 
-bool IsBlankOrTab(char c) { return c == ' ' || c == '\t'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsBlankOrTab(char c) {
+  return c == ' ' || c == '\t';
+}
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 }  // namespace
 
@@ -35,7 +39,9 @@ std::string_view TrimBlanksTabsView(std::string_view text) {
   return text.substr(begin, end - begin);
 }
 
-std::string TrimBlanksTabs(std::string_view text) { return std::string(TrimBlanksTabsView(text)); }
+std::string TrimBlanksTabs(std::string_view text) {
+  return std::string(TrimBlanksTabsView(text));
+}
 
 std::string FixedText(std::string_view chars) {
   std::string result(chars);
@@ -49,7 +55,9 @@ std::string FixedText(ConstBytes chars) {
   return FixedText(std::string_view(reinterpret_cast<const char*>(chars.data()), chars.size()));
 }
 
-std::string CharToText(char c) { return c == '\0' ? std::string() : std::string(1, c); }
+std::string CharToText(char c) {
+  return c == '\0' ? std::string() : std::string(1, c);
+}
 
 std::string NextKeyText(std::string_view text, std::size_t width) {
   std::string result = PadText(text, width);
@@ -67,15 +75,32 @@ std::string DosToAnsi(std::string_view text) {
   std::string result(text);
   for (char& c : result) {
     switch (static_cast<unsigned char>(c)) {
-      case 129: c = '\xFC'; break;  // ü
-      case 132: c = '\xE4'; break;  // ä
-      case 142: c = '\xC4'; break;  // Ä
-      case 148: c = '\xF6'; break;  // ö
-      case 153: c = '\xD6'; break;  // Ö
-      case 154: c = '\xDC'; break;  // Ü
-      case 225: c = '\xDF'; break;  // ß
-      case 251: c = 'Y'; break;
-      default: break;
+      case 129:
+        c = '\xFC';
+        break;  // ü
+      case 132:
+        c = '\xE4';
+        break;  // ä
+      case 142:
+        c = '\xC4';
+        break;  // Ä
+      case 148:
+        c = '\xF6';
+        break;  // ö
+      case 153:
+        c = '\xD6';
+        break;  // Ö
+      case 154:
+        c = '\xDC';
+        break;  // Ü
+      case 225:
+        c = '\xDF';
+        break;  // ß
+      case 251:
+        c = 'Y';
+        break;
+      default:
+        break;
     }
   }
   return result;
