@@ -22,17 +22,18 @@ constexpr SlotOffsets ArraySlots(std::size_t base, std::size_t width, std::size_
   return offsets;
 }
 
-constexpr SlotOffsets kQsoCountSlots =
-    ArraySlots(L::kQsoCount, 2, L::kQsoCount6, L::kQsoCount7);
+constexpr SlotOffsets kQsoCountSlots = ArraySlots(L::kQsoCount, 2, L::kQsoCount6, L::kQsoCount7);
 constexpr SlotOffsets kMultiplierCountSlots =
     ArraySlots(L::kMultiplierCount, 2, L::kMultiplierCount6, L::kMultiplierCount7);
 constexpr SlotOffsets kPointsSlots = ArraySlots(L::kPoints, 4, L::kPoints6, L::kPoints7);
 constexpr SlotOffsets kSecondMultiplierCountSlots = ArraySlots(
     L::kSecondMultiplierCount, 2, L::kSecondMultiplierCount6, L::kSecondMultiplierCount7);
-constexpr SlotOffsets kThirdMultiplierCountSlots = ArraySlots(
-    L::kThirdMultiplierCount, 2, L::kThirdMultiplierCount6, L::kThirdMultiplierCount7);
+constexpr SlotOffsets kThirdMultiplierCountSlots =
+    ArraySlots(L::kThirdMultiplierCount, 2, L::kThirdMultiplierCount6, L::kThirdMultiplierCount7);
 
-constexpr bool ValidSlot(int slot) { return slot >= 1 && slot <= L::kBandSlots; }
+constexpr bool ValidSlot(int slot) {
+  return slot >= 1 && slot <= L::kBandSlots;
+}
 
 constexpr std::size_t SlotOffset(const SlotOffsets& offsets, int slot) {
   return offsets[static_cast<std::size_t>(slot - 1)];
@@ -49,7 +50,9 @@ std::optional<ContestHeader> ContestHeader::Over(Bytes record) {
   return ContestHeader(Record(record.data(), kContestHeaderSize));
 }
 
-void ContestHeader::Clear() { std::fill(rec_.begin(), rec_.end(), std::uint8_t{0}); }
+void ContestHeader::Clear() {
+  std::fill(rec_.begin(), rec_.end(), std::uint8_t{0});
+}
 
 void ContestHeader::MarkCreated() {
   PutU8At(L::kCreationByte71, 255);
@@ -58,23 +61,53 @@ void ContestHeader::MarkCreated() {
   MarkSaved();
 }
 
-void ContestHeader::MarkSaved() { PutU8At(L::kSaveMark, static_cast<std::uint8_t>('D')); }
-std::uint8_t ContestHeader::saveMark() const { return U8(L::kSaveMark); }
+void ContestHeader::MarkSaved() {
+  PutU8At(L::kSaveMark, static_cast<std::uint8_t>('D'));
+}
+std::uint8_t ContestHeader::saveMark() const {
+  return U8(L::kSaveMark);
+}
 
-std::int32_t ContestHeader::deleteMark() const { return GetI32(rec_, L::kDeleteMark); }
-void ContestHeader::SetDeleteMark(std::int32_t v) { PutI32(rec_, L::kDeleteMark, v); }
-std::int32_t ContestHeader::contestNumber() const { return GetI32(rec_, L::kContestNumber); }
-void ContestHeader::SetContestNumber(std::int32_t v) { PutI32(rec_, L::kContestNumber, v); }
-DayNumber ContestHeader::startDate() const { return GetI32(rec_, L::kStartDate); }
-void ContestHeader::SetStartDate(DayNumber v) { PutI32(rec_, L::kStartDate, v); }
-DayNumber ContestHeader::endDate() const { return GetI32(rec_, L::kEndDate); }
-void ContestHeader::SetEndDate(DayNumber v) { PutI32(rec_, L::kEndDate, v); }
-TimeOfDay ContestHeader::startTime() const { return GetI32(rec_, L::kStartTime); }
-void ContestHeader::SetStartTime(TimeOfDay v) { PutI32(rec_, L::kStartTime, v); }
-TimeOfDay ContestHeader::endTime() const { return GetI32(rec_, L::kEndTime); }
-void ContestHeader::SetEndTime(TimeOfDay v) { PutI32(rec_, L::kEndTime, v); }
+std::int32_t ContestHeader::deleteMark() const {
+  return GetI32(rec_, L::kDeleteMark);
+}
+void ContestHeader::SetDeleteMark(std::int32_t v) {
+  PutI32(rec_, L::kDeleteMark, v);
+}
+std::int32_t ContestHeader::contestNumber() const {
+  return GetI32(rec_, L::kContestNumber);
+}
+void ContestHeader::SetContestNumber(std::int32_t v) {
+  PutI32(rec_, L::kContestNumber, v);
+}
+DayNumber ContestHeader::startDate() const {
+  return GetI32(rec_, L::kStartDate);
+}
+void ContestHeader::SetStartDate(DayNumber v) {
+  PutI32(rec_, L::kStartDate, v);
+}
+DayNumber ContestHeader::endDate() const {
+  return GetI32(rec_, L::kEndDate);
+}
+void ContestHeader::SetEndDate(DayNumber v) {
+  PutI32(rec_, L::kEndDate, v);
+}
+TimeOfDay ContestHeader::startTime() const {
+  return GetI32(rec_, L::kStartTime);
+}
+void ContestHeader::SetStartTime(TimeOfDay v) {
+  PutI32(rec_, L::kStartTime, v);
+}
+TimeOfDay ContestHeader::endTime() const {
+  return GetI32(rec_, L::kEndTime);
+}
+void ContestHeader::SetEndTime(TimeOfDay v) {
+  PutI32(rec_, L::kEndTime, v);
+}
 
-std::string ContestHeader::name() const { return GetShortText(rec_, L::kName, L::kNameCapacity); }
+std::string ContestHeader::name() const {
+  return GetShortText(rec_, L::kName, L::kNameCapacity);
+}
 void ContestHeader::SetName(std::string_view v) {
   PutShortText(rec_, L::kName, L::kNameCapacity, v);
 }
@@ -84,16 +117,24 @@ std::string ContestHeader::locator() const {
 void ContestHeader::SetLocator(std::string_view v) {
   PutShortText(rec_, L::kLocator, L::kLocatorCapacity, v);
 }
-std::string ContestHeader::dok() const { return GetShortText(rec_, L::kDok, L::kDokCapacity); }
-void ContestHeader::SetDok(std::string_view v) { PutShortText(rec_, L::kDok, L::kDokCapacity, v); }
+std::string ContestHeader::dok() const {
+  return GetShortText(rec_, L::kDok, L::kDokCapacity);
+}
+void ContestHeader::SetDok(std::string_view v) {
+  PutShortText(rec_, L::kDok, L::kDokCapacity, v);
+}
 std::string ContestHeader::stationEquipment() const {
   return GetShortText(rec_, L::kStationEquipment, L::kStationEquipmentCapacity);
 }
 void ContestHeader::SetStationEquipment(std::string_view v) {
   PutShortText(rec_, L::kStationEquipment, L::kStationEquipmentCapacity, v);
 }
-std::int32_t ContestHeader::extraCategory() const { return GetI32(rec_, L::kExtraCategory); }
-void ContestHeader::SetExtraCategory(std::int32_t v) { PutI32(rec_, L::kExtraCategory, v); }
+std::int32_t ContestHeader::extraCategory() const {
+  return GetI32(rec_, L::kExtraCategory);
+}
+void ContestHeader::SetExtraCategory(std::int32_t v) {
+  PutI32(rec_, L::kExtraCategory, v);
+}
 std::string ContestHeader::ownCall() const {
   return GetShortText(rec_, L::kOwnCall, L::kOwnCallCapacity);
 }
@@ -101,18 +142,30 @@ void ContestHeader::SetOwnCall(std::string_view v) {
   PutShortText(rec_, L::kOwnCall, L::kOwnCallCapacity, v);
 }
 
-std::uint8_t ContestHeader::indexFourKey() const { return U8(L::kIndexFourKey); }
-void ContestHeader::SetIndexFourKey(std::uint8_t v) { PutU8At(L::kIndexFourKey, v); }
+std::uint8_t ContestHeader::indexFourKey() const {
+  return U8(L::kIndexFourKey);
+}
+void ContestHeader::SetIndexFourKey(std::uint8_t v) {
+  PutU8At(L::kIndexFourKey, v);
+}
 ContestCode ContestHeader::contestCode() const {
   return static_cast<ContestCode>(U8(L::kContestCode));
 }
 void ContestHeader::SetContestCode(ContestCode v) {
   PutU8At(L::kContestCode, static_cast<std::uint8_t>(v));
 }
-std::uint8_t ContestHeader::dateAutomatic() const { return U8(L::kDateAutomatic); }
-void ContestHeader::SetDateAutomatic(std::uint8_t v) { PutU8At(L::kDateAutomatic, v); }
-std::uint8_t ContestHeader::timeAutomatic() const { return U8(L::kTimeAutomatic); }
-void ContestHeader::SetTimeAutomatic(std::uint8_t v) { PutU8At(L::kTimeAutomatic, v); }
+std::uint8_t ContestHeader::dateAutomatic() const {
+  return U8(L::kDateAutomatic);
+}
+void ContestHeader::SetDateAutomatic(std::uint8_t v) {
+  PutU8At(L::kDateAutomatic, v);
+}
+std::uint8_t ContestHeader::timeAutomatic() const {
+  return U8(L::kTimeAutomatic);
+}
+void ContestHeader::SetTimeAutomatic(std::uint8_t v) {
+  PutU8At(L::kTimeAutomatic, v);
+}
 
 std::int16_t ContestHeader::qsoCount(int slot) const {
   return ValidSlot(slot) ? GetI16(rec_, SlotOffset(kQsoCountSlots, slot)) : 0;
@@ -155,13 +208,27 @@ bool ContestHeader::SetThirdMultiplierCount(int slot, std::int16_t v) {
   return true;
 }
 
-std::uint8_t ContestHeader::rstSentFree() const { return U8(L::kRstSentFree); }
-void ContestHeader::SetRstSentFree(std::uint8_t v) { PutU8At(L::kRstSentFree, v); }
-std::uint8_t ContestHeader::rstReceivedFree() const { return U8(L::kRstReceivedFree); }
-void ContestHeader::SetRstReceivedFree(std::uint8_t v) { PutU8At(L::kRstReceivedFree, v); }
-std::uint8_t ContestHeader::settingsLocked() const { return U8(L::kSettingsLocked); }
-void ContestHeader::SetSettingsLocked(std::uint8_t v) { PutU8At(L::kSettingsLocked, v); }
-char ContestHeader::qslSentDefault() const { return static_cast<char>(U8(L::kQslSentDefault)); }
+std::uint8_t ContestHeader::rstSentFree() const {
+  return U8(L::kRstSentFree);
+}
+void ContestHeader::SetRstSentFree(std::uint8_t v) {
+  PutU8At(L::kRstSentFree, v);
+}
+std::uint8_t ContestHeader::rstReceivedFree() const {
+  return U8(L::kRstReceivedFree);
+}
+void ContestHeader::SetRstReceivedFree(std::uint8_t v) {
+  PutU8At(L::kRstReceivedFree, v);
+}
+std::uint8_t ContestHeader::settingsLocked() const {
+  return U8(L::kSettingsLocked);
+}
+void ContestHeader::SetSettingsLocked(std::uint8_t v) {
+  PutU8At(L::kSettingsLocked, v);
+}
+char ContestHeader::qslSentDefault() const {
+  return static_cast<char>(U8(L::kQslSentDefault));
+}
 void ContestHeader::SetQslSentDefault(char v) {
   PutU8At(L::kQslSentDefault, static_cast<std::uint8_t>(v));
 }
@@ -171,34 +238,74 @@ char ContestHeader::qslReceivedDefault() const {
 void ContestHeader::SetQslReceivedDefault(char v) {
   PutU8At(L::kQslReceivedDefault, static_cast<std::uint8_t>(v));
 }
-std::uint8_t ContestHeader::participationType() const { return U8(L::kParticipationType); }
-void ContestHeader::SetParticipationType(std::uint8_t v) { PutU8At(L::kParticipationType, v); }
-std::uint8_t ContestHeader::startModeSsb() const { return U8(L::kStartModeSsb); }
-void ContestHeader::SetStartModeSsb(std::uint8_t v) { PutU8At(L::kStartModeSsb, v); }
+std::uint8_t ContestHeader::participationType() const {
+  return U8(L::kParticipationType);
+}
+void ContestHeader::SetParticipationType(std::uint8_t v) {
+  PutU8At(L::kParticipationType, v);
+}
+std::uint8_t ContestHeader::startModeSsb() const {
+  return U8(L::kStartModeSsb);
+}
+void ContestHeader::SetStartModeSsb(std::uint8_t v) {
+  PutU8At(L::kStartModeSsb, v);
+}
 
-std::int16_t ContestHeader::noteTop() const { return GetI16(rec_, L::kNoteTop); }
-void ContestHeader::SetNoteTop(std::int16_t v) { PutI16(rec_, L::kNoteTop, v); }
-std::int16_t ContestHeader::noteLeft() const { return GetI16(rec_, L::kNoteLeft); }
-void ContestHeader::SetNoteLeft(std::int16_t v) { PutI16(rec_, L::kNoteLeft, v); }
-std::int16_t ContestHeader::noteWidth() const { return GetI16(rec_, L::kNoteWidth); }
-void ContestHeader::SetNoteWidth(std::int16_t v) { PutI16(rec_, L::kNoteWidth, v); }
-std::int16_t ContestHeader::noteHeight() const { return GetI16(rec_, L::kNoteHeight); }
-void ContestHeader::SetNoteHeight(std::int16_t v) { PutI16(rec_, L::kNoteHeight, v); }
+std::int16_t ContestHeader::noteTop() const {
+  return GetI16(rec_, L::kNoteTop);
+}
+void ContestHeader::SetNoteTop(std::int16_t v) {
+  PutI16(rec_, L::kNoteTop, v);
+}
+std::int16_t ContestHeader::noteLeft() const {
+  return GetI16(rec_, L::kNoteLeft);
+}
+void ContestHeader::SetNoteLeft(std::int16_t v) {
+  PutI16(rec_, L::kNoteLeft, v);
+}
+std::int16_t ContestHeader::noteWidth() const {
+  return GetI16(rec_, L::kNoteWidth);
+}
+void ContestHeader::SetNoteWidth(std::int16_t v) {
+  PutI16(rec_, L::kNoteWidth, v);
+}
+std::int16_t ContestHeader::noteHeight() const {
+  return GetI16(rec_, L::kNoteHeight);
+}
+void ContestHeader::SetNoteHeight(std::int16_t v) {
+  PutI16(rec_, L::kNoteHeight, v);
+}
 
-std::uint8_t ContestHeader::startModeFm() const { return U8(L::kStartModeFm); }
-void ContestHeader::SetStartModeFm(std::uint8_t v) { PutU8At(L::kStartModeFm, v); }
-std::uint8_t ContestHeader::startModePr() const { return U8(L::kStartModePr); }
-void ContestHeader::SetStartModePr(std::uint8_t v) { PutU8At(L::kStartModePr, v); }
-std::uint8_t ContestHeader::bandAutomatic() const { return U8(L::kBandAutomatic); }
-void ContestHeader::SetBandAutomatic(std::uint8_t v) { PutU8At(L::kBandAutomatic, v); }
+std::uint8_t ContestHeader::startModeFm() const {
+  return U8(L::kStartModeFm);
+}
+void ContestHeader::SetStartModeFm(std::uint8_t v) {
+  PutU8At(L::kStartModeFm, v);
+}
+std::uint8_t ContestHeader::startModePr() const {
+  return U8(L::kStartModePr);
+}
+void ContestHeader::SetStartModePr(std::uint8_t v) {
+  PutU8At(L::kStartModePr, v);
+}
+std::uint8_t ContestHeader::bandAutomatic() const {
+  return U8(L::kBandAutomatic);
+}
+void ContestHeader::SetBandAutomatic(std::uint8_t v) {
+  PutU8At(L::kBandAutomatic, v);
+}
 std::string ContestHeader::postcode() const {
   return GetShortText(rec_, L::kPostcode, L::kPostcodeCapacity);
 }
 void ContestHeader::SetPostcode(std::string_view v) {
   PutShortText(rec_, L::kPostcode, L::kPostcodeCapacity, v);
 }
-std::uint8_t ContestHeader::ownDistrictAnswer() const { return U8(L::kOwnDistrictAnswer); }
-void ContestHeader::SetOwnDistrictAnswer(std::uint8_t v) { PutU8At(L::kOwnDistrictAnswer, v); }
+std::uint8_t ContestHeader::ownDistrictAnswer() const {
+  return U8(L::kOwnDistrictAnswer);
+}
+void ContestHeader::SetOwnDistrictAnswer(std::uint8_t v) {
+  PutU8At(L::kOwnDistrictAnswer, v);
+}
 
 std::int16_t ContestHeader::listColumnWidth(int column) const {
   if (column < 1 || column > L::kListColumns) return 0;
@@ -210,15 +317,25 @@ bool ContestHeader::SetListColumnWidth(int column, std::int16_t v) {
   return true;
 }
 
-std::uint8_t ContestHeader::totalsInTotalsRecord() const { return U8(L::kTotalsInTotalsRecord); }
+std::uint8_t ContestHeader::totalsInTotalsRecord() const {
+  return U8(L::kTotalsInTotalsRecord);
+}
 void ContestHeader::SetTotalsInTotalsRecord(std::uint8_t v) {
   PutU8At(L::kTotalsInTotalsRecord, v);
 }
-std::string ContestHeader::ldk() const { return GetShortText(rec_, L::kLdk, L::kLdkCapacity); }
-void ContestHeader::SetLdk(std::string_view v) { PutShortText(rec_, L::kLdk, L::kLdkCapacity, v); }
+std::string ContestHeader::ldk() const {
+  return GetShortText(rec_, L::kLdk, L::kLdkCapacity);
+}
+void ContestHeader::SetLdk(std::string_view v) {
+  PutShortText(rec_, L::kLdk, L::kLdkCapacity, v);
+}
 
-std::uint8_t ContestHeader::manualDateFlags() const { return U8(L::kManualDateFlags); }
-void ContestHeader::SetManualDateFlags(std::uint8_t v) { PutU8At(L::kManualDateFlags, v); }
+std::uint8_t ContestHeader::manualDateFlags() const {
+  return U8(L::kManualDateFlags);
+}
+void ContestHeader::SetManualDateFlags(std::uint8_t v) {
+  PutU8At(L::kManualDateFlags, v);
+}
 bool ContestHeader::manualDateFlag(ManualDateField field) const {
   return (manualDateFlags() & ManualBit(field)) != 0;
 }

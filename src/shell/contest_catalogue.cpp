@@ -42,8 +42,8 @@ constexpr std::array<ContestCatalogueEntry, kCatalogueEntryCount> kCatalogue{{
      "Rheinland-Pfalz - Aktivit\xE4tswoche", kFixed, "Korv RLP-Woche Version 2009-1.0"},
     {'N', "Nordic Activity Contest", "nac.bmp", "Nordic Activity Contest", kFixed,
      "Korv NAC Version 2009-1.0"},
-    {'S', "Aktivit\xE4tswettbewerbe H, S, W", "hsw.bmp", "Aktivit\xE4tswettbewerbe H, S, W",
-     kFixed, "Korv HSW Version 2009-1.0"},
+    {'S', "Aktivit\xE4tswettbewerbe H, S, W", "hsw.bmp", "Aktivit\xE4tswettbewerbe H, S, W", kFixed,
+     "Korv HSW Version 2009-1.0"},
     {'T', "Th\xFCringen-Contest", "thueringen.bmp", "Th\xFCringen-Contest", kFixed,
      "Korv Th\xFCringen Version 2009-1.2"},
     {'L', "Kurzcontest Ruhrgebiet", "ruhrgebiet.bmp", "Kurzcontest Ruhrgebiet", kFixed,
@@ -162,7 +162,9 @@ constexpr std::array<RulesRow, 46> kRules{{
 
 }  // namespace
 
-std::span<const ContestCatalogueEntry> ContestCatalogue() { return kCatalogue; }
+std::span<const ContestCatalogueEntry> ContestCatalogue() {
+  return kCatalogue;
+}
 
 ContestCatalogueEntry LookupContest(ContestCode code) {
   for (const auto& entry : kCatalogue) {

@@ -11,9 +11,9 @@ namespace {
 // Participation type of a listener (SWL) log in the code '3' presets.
 constexpr std::uint8_t kSwlParticipation = 2;
 
-constexpr std::array<std::string_view, 18> kDezDokList{
-    "1N",  "2N",  "3N",  "4N",  "5N", "6N",  "7N",  "8N",  "9N",
-    "10N", "11N", "12N", "13N", "WN", "Z14", "Z41", "Z60", "Z80"};
+constexpr std::array<std::string_view, 18> kDezDokList{"1N",  "2N", "3N",  "4N",  "5N",  "6N",
+                                                       "7N",  "8N", "9N",  "10N", "11N", "12N",
+                                                       "13N", "WN", "Z14", "Z41", "Z60", "Z80"};
 
 void FillDez(ContestRules& r, ContestHeader& header) {
   r.dupeRule = 2;

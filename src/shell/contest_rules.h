@@ -79,20 +79,20 @@ struct ParticipationType {
 
 // Every field is zero or empty unless FillContestPresets sets it.
 struct ContestRules {
-  std::uint8_t listenerLog = 0;                // 1: SWL log
-  IndexedArray<std::string, 1, 100> modes;     // "SSB", "CW", ...; empty = skipped
-  IndexedArray<char, 1, 100> bandSlots;        // BandIndex per slot; 0 = no band;
-                                               // slots 1..7 are counted per band
-  ByteSet multiplierKinds;                     // 4 DOK, 8 "Area", 17 LDK; empty = none
+  std::uint8_t listenerLog = 0;             // 1: SWL log
+  IndexedArray<std::string, 1, 100> modes;  // "SSB", "CW", ...; empty = skipped
+  IndexedArray<char, 1, 100> bandSlots;     // BandIndex per slot; 0 = no band;
+                                            // slots 1..7 are counted per band
+  ByteSet multiplierKinds;                  // 4 DOK, 8 "Area", 17 LDK; empty = none
   IndexedArray<ContestPeriod, 1, 10> periods;
   IndexedArray<std::string, 1, 3> multiplierLabel;
   IndexedArray<std::int32_t, 2, 4> receivedKind;  // exchange fields 2..4; 0 = unused
   IndexedArray<std::int32_t, 2, 4> sentKind;
-  IndexedArray<std::string, 2, 4> sentText;       // fixed sent texts
-  std::uint8_t dupeRule = 0;                      // 1..5
+  IndexedArray<std::string, 2, 4> sentText;  // fixed sent texts
+  std::uint8_t dupeRule = 0;                 // 1..5
   IndexedArray<std::string, 1, 100> specialCalls;
   IndexedArray<std::string, 1, 100> dokList;
-  IndexedArray<char, 1, 26> districtLetters;      // 0 = no letter
+  IndexedArray<char, 1, 26> districtLetters;  // 0 = no letter
   IndexedArray<std::string, 1, 100> secondDokList;
   std::string contestName;
   std::string versionText;
@@ -104,14 +104,14 @@ struct ContestRules {
   std::int32_t localTimeOffset = 0;  // hours, stored as clock offset on local time
   std::string rejectedDok;           // never accepted as received DOK; empty = none
   std::uint8_t partyEvaluation = 0;
-  std::uint8_t multiplierMode = 0;   // 0 per band, 1 over all bands, 2 per band and mode
-  ByteSet outputFlags;               // outputs offered by the configuration window
+  std::uint8_t multiplierMode = 0;  // 0 per band, 1 over all bands, 2 per band and mode
+  ByteSet outputFlags;              // outputs offered by the configuration window
   std::uint8_t pointsOnlyScore = 0;
   std::uint8_t acceptOtherDokForms = 0;
   std::uint8_t bandSumScore = 0;
   IndexedArray<std::string, 1, 2> exchangeFilter;  // [1]: required part of the exchange
   std::uint8_t bandAutoAllowed = 0;
-  IndexedArray<std::string, 2, 4> fieldCaption;    // empty = the kind's name
+  IndexedArray<std::string, 2, 4> fieldCaption;  // empty = the kind's name
 
   friend bool operator==(const ContestRules&, const ContestRules&) = default;
 };
