@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <string>
 
+#include "shell/contest_catalogue.h"
+
 namespace korv {
 
 // Colours are 24-bit RGB values 0xRRGGBB.
@@ -22,7 +24,7 @@ struct ColourScheme {
 
 struct ProgramState {
   // The contest this build logs; fixed when the main window is created.
-  char activeContestCode = '3';
+  ContestCode activeContestCode = kActiveContestCode;
   // Language of the bilingual texts; false only while a contest that wants
   // English texts has filled the presets.
   bool uiGerman = true;

@@ -62,7 +62,7 @@ TContestBrow::TContestBrow(Platform& platform, ProgramState& state, MainWindowSe
   BuildWidgets();
 
   // Window start: title, pictures, own call, colours.
-  m_state.activeContestCode = '3';
+  m_state.activeContestCode = kActiveContestCode;
   setWindowTitle(ToQString(kCaption));
   LoadPictures();
   m_lCall->setText(ToQString(m_state.ownCall.empty() ? m_state.swlNumber : m_state.ownCall));
@@ -207,7 +207,7 @@ void TContestBrow::LoadPictures() {
   }
   const ContestCatalogueEntry entry = LookupContest(m_state.activeContestCode);
   if (!entry.title.empty()) {
-    m_lworked->setText(ToQString("\"" + entry.title + "\""));
+    m_lworked->setText(ToQString(TitleLabelText(entry)));
     QFont f = m_lworked->font();
     f.setPointSize(12);
     f.setBold(true);
@@ -217,7 +217,7 @@ void TContestBrow::LoadPictures() {
   }
   QPixmap logo;
   if (!entry.logoFile.empty() &&
-      logo.load(QString::fromStdString(PicturePath(entry.logoFile).string()))) {
+      logo.load(QString::fromStdString(PicturePath(std::string(entry.logoFile)).string()))) {
     m_imglinks->setPixmap(logo);
     m_imglinks->resize(logo.size());
     m_imglinks->show();
@@ -369,8 +369,8 @@ void TContestBrow::PanelUntenResize() {
   m_btnSchliessen->move(m_btnHilfe->x() - 6 - m_btnSchliessen->width(), y);
 }
 
-bool TContestBrow::HelpHandler(int command, int data) {
-  return HandleHelpRequest(m_platform, command, data, m_setup.helpSearchDirs);
+bool TContestBrow::HelpHandler(int command, int contextNumber) {
+  return HandleHelpRequest(m_platform, command, contextNumber, m_setup.helpSearchDirs);
 }
 
 bool TContestBrow::FormKeyDown(int key) {

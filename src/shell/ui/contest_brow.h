@@ -53,7 +53,7 @@ class TContestBrow : public QWidget {
   // Lays the window out by its fixed rules (also on every resize).
   void FormResize();
   // The application's help hook; false when the request is not handled here.
-  bool HelpHandler(int command, int data);
+  bool HelpHandler(int command, int contextNumber);
 
   QPushButton* btnNeu() const { return m_btnNeu; }
   QPushButton* btnStarten() const { return m_btnStarten; }
