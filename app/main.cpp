@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QScreen>
 #include <QTranslator>
 #include <filesystem>
 #include <system_error>
@@ -34,6 +35,10 @@ int main(int argc, char** argv) {
 
   korv::QtPlatform platform;
   korv::TContestBrow window(platform, state, setup);
+  // The window fills the screen (also without a window manager that maximises).
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    window.setGeometry(screen->availableGeometry());
+  }
   window.showMaximized();
   return QApplication::exec();
 }

@@ -20,7 +20,7 @@ namespace {
 constexpr int kTagMenu = 800;
 const char* const kCaption = "Belvent Korv DEZ Version 2006-1.0";
 const char* const kTitleBitmap = "titel_korvwnc.bmp";
-const char* const kMakerLine = "Korv DEZ f\xFCr Linux \x96 Contest-Logbuch";
+const char* const kMakerLine = "Korv DEZ f\xFCr Linux";
 const char* const kUpdateHint2 =
     "Installieren Sie bitte neue Versionen immer in ein neues leeres Verzeichnis oder tauschen "
     "Sie nur die EXE-Dateien aus.";
@@ -311,8 +311,6 @@ void TContestBrow::FormResize() {
     panel.setBottom(h - 40 - 1);
   }
   if (panel.width() < 0) panel.setWidth(0);
-  if (panel.height() < 0) panel.setHeight(0);
-  m_panelContest->setGeometry(panel);
 
   // Bottom line: the button, the hints and the maker line above it.
   m_btnweitere->move(5, h - 5 - m_btnweitere->height());
@@ -321,12 +319,16 @@ void TContestBrow::FormResize() {
                                 m_lhinweisupdate->sizeHint().height());
   m_lhinweisupdate2->adjustSize();
   m_lhinweisupdate2->move(hintLeft, m_lhinweisupdate->y() - 10 - m_lhinweisupdate2->height());
+  m_makerLabel->adjustSize();
+  m_makerLabel->move(m_btnweitere->x(), m_btnweitere->y() - 10 - m_makerLabel->height());
+  // The list ends above the hints, so that no hint is drawn over it.
+  const int hintsTop = std::min(m_lhinweisupdate2->y(), m_makerLabel->y());
+  if (panel.bottom() >= hintsTop - 10) panel.setBottom(hintsTop - 10 - 1);
+  if (panel.height() < 0) panel.setHeight(0);
+  m_panelContest->setGeometry(panel);
   if (m_lhinweisupdate2->geometry().intersects(m_panelContest->geometry())) {
     m_lhinweisupdate2->move(130, m_lhinweisupdate2->y());
   }
-  m_makerLabel->adjustSize();
-  m_makerLabel->move(m_btnweitere->x(),
-                     m_btnweitere->y() - 10 - m_makerLabel->height());
 
   // Own call beside the title picture; an empty call is measured as six characters.
   const int callWidth = m_lCall->text().isEmpty()
