@@ -134,12 +134,7 @@ std::string UpperCaseCp1252(std::string_view text) {
 
 std::string UpperCaseAsciiUmlauts(std::string_view text) {
   std::string out(text);
-  for (char& ch : out) {
-    const auto c = static_cast<unsigned char>(ch);
-    if ((c >= 'a' && c <= 'z') || c == 0xE4 || c == 0xF6 || c == 0xFC) {
-      ch = static_cast<char>(c - 0x20);
-    }
-  }
+  for (char& ch : out) ch = UpperCaseAsciiUmlautChar(ch);
   return out;
 }
 

@@ -38,6 +38,13 @@ std::string UpperCaseCp1252(std::string_view text);
 
 // The clean-up rule of typed band and locator texts: ASCII a-z and the
 // German umlauts ä ö ü become A-Z and Ä Ö Ü; every other byte stays.
+constexpr char UpperCaseAsciiUmlautChar(char ch) {
+  const auto c = static_cast<unsigned char>(ch);
+  if ((c >= 'a' && c <= 'z') || c == 0xE4 || c == 0xF6 || c == 0xFC) {
+    return static_cast<char>(c - 0x20);
+  }
+  return ch;
+}
 std::string UpperCaseAsciiUmlauts(std::string_view text);
 
 }  // namespace korv

@@ -4,7 +4,8 @@
 #include <cstddef>
 
 #include "refdata/picture_compare.h"
-#include "refdata/text_rules.h"
+#include "common/cp1252.h"
+#include "common/text.h"
 
 namespace korv {
 namespace {
@@ -161,10 +162,10 @@ struct CleanText {
 
 // Trimmed and upper-cased; false when it is too long to be any spelling.
 bool CleanBandText(std::string_view text, CleanText& out) {
-  text = refdata_internal::TrimBlanksAndTabs(text);
+  text = TrimBlanksTabsView(text);
   if (text.size() > out.chars.size()) return false;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    out.chars[i] = refdata_internal::UpperCaseCp1252(text[i]);
+    out.chars[i] = UpperCaseAsciiUmlautChar(text[i]);
   }
   out.size = text.size();
   return true;

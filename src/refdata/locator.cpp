@@ -7,7 +7,8 @@
 #include <cstddef>
 #include <numbers>
 
-#include "refdata/text_rules.h"
+#include "common/cp1252.h"
+#include "common/text.h"
 
 namespace korv {
 namespace {
@@ -56,7 +57,7 @@ LocatorPosition LocatorToPosition(std::string_view text) {
 
   std::array<char, 6> loc{};
   for (std::size_t i = 0; i < text.size(); ++i) {
-    loc[i] = refdata_internal::UpperCaseCp1252(text[i]);
+    loc[i] = UpperCaseAsciiUmlautChar(text[i]);
   }
   const std::string_view completion = kCompletion[text.size()];
   std::copy(completion.begin(), completion.end(), loc.begin() + text.size());

@@ -2,7 +2,8 @@
 
 #include <array>
 
-#include "refdata/text_rules.h"
+#include "common/cp1252.h"
+#include "common/text.h"
 
 namespace korv {
 namespace {
@@ -35,7 +36,7 @@ ModeCode ModeCodeFromText(std::string_view text) {
   if (text.size() >= 2 && text[0] == '2' && (text[1] == 'x' || text[1] == 'X')) {
     text.remove_prefix(2);
   }
-  text = refdata_internal::TrimBlanksAndTabs(text);
+  text = TrimBlanksTabsView(text);
   for (const ModeSpelling& spelling : kModeSpellings) {
     if (spelling.text == text) return spelling.code;
   }

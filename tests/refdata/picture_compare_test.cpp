@@ -7,7 +7,6 @@
 #include <string>
 #include <string_view>
 
-#include "refdata/text_rules.h"
 
 namespace korv {
 namespace {
@@ -109,20 +108,6 @@ TEST(CompareAtPicture, UnprintableNumbersCompareFalse) {
     EXPECT_FALSE(CompareAtPicture(5, 5, op, 1.0, nan));
     EXPECT_FALSE(CompareAtPicture(5, 5, op, 1e300, 1.0));
   }
-}
-
-TEST(UpperCaseCp1252, AsciiAndTheThreeUmlauts) {
-  using refdata_internal::UpperCaseCp1252;
-  EXPECT_EQ(UpperCaseCp1252('a'), 'A');
-  EXPECT_EQ(UpperCaseCp1252('z'), 'Z');
-  EXPECT_EQ(UpperCaseCp1252('Z'), 'Z');
-  EXPECT_EQ(UpperCaseCp1252('1'), '1');
-  EXPECT_EQ(UpperCaseCp1252('\xE4'), '\xC4');  // ä
-  EXPECT_EQ(UpperCaseCp1252('\xF6'), '\xD6');  // ö
-  EXPECT_EQ(UpperCaseCp1252('\xFC'), '\xDC');  // ü
-  EXPECT_EQ(UpperCaseCp1252('\xDF'), '\xDF');  // ß stays
-  EXPECT_EQ(UpperCaseCp1252('\xE9'), '\xE9');  // é stays
-  EXPECT_EQ(UpperCaseCp1252('\xC4'), '\xC4');
 }
 
 }  // namespace
