@@ -1,0 +1,68 @@
+// A file of the storage engine: positioned reads and writes, flush to disk,
+// length, truncation. Every failure becomes an engine error code; a short
+// read is kShortRead, a short write kShortWrite (disk full).
+//
+// Tests can make writes fail through a process-wide fault hook, so that a
+// full disk or a failing device can be produced at any chosen write.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "storage/errors.h"
+
+namespace korv {
+
+// Maps an errno value of a failed open/read/write to an engine code.
+int ErrorCodeFromErrno(int error, bool opening);
+
+class OsFile {
+ public:
+  OsFile() = default;
+  ~OsFile() { Close(); }
+  OsFile(const OsFile&) = delete;
+  OsFile& operator=(const OsFile&) = delete;
+  OsFile(OsFile&& other) noexcept;
+  OsFile& operator=(OsFile&& other) noexcept;
+
+  // Opens an existing file for reading and writing (kFileNotFound when absent).
+  Status Open(const std::filesystem::path& path);
+  // Creates (or empties) the file and opens it.
+  Status Create(const std::filesystem::path& path);
+  void Close();
+  bool IsOpen() const { return fd_ >= 0; }
+  const std::filesystem::path& Path() const { return path_; }
+
+  // Reads exactly size bytes at offset; fewer bytes available: kShortRead.
+  Status ReadAt(void* buffer, std::size_t size, std::uint64_t offset) const;
+  // Reads up to size bytes; returns how many were read (0 at the end).
+  Status ReadSomeAt(void* buffer, std::size_t size, std::uint64_t offset,
+                    std::size_t& bytesRead) const;
+  Status WriteAt(const void* buffer, std::size_t size, std::uint64_t offset);
+  Status Sync();  // data to disk (fdatasync)
+  Status Size(std::uint64_t& size) const;
+  Status Truncate(std::uint64_t size);
+
+  // Test hook, called before every write with the file's path, the offset and
+  // the size. It returns how many bytes may be written (size = all); a
+  // smaller value makes the write short (kShortWrite). Empty = no faults.
+  using WriteFaultHook =
+      std::function<std::size_t(const std::filesystem::path&, std::uint64_t, std::size_t)>;
+  static void SetWriteFaultHook(WriteFaultHook hook);
+
+ private:
+  int fd_ = -1;
+  std::filesystem::path path_;
+};
+
+// File system helpers with engine codes.
+bool FileExists(const std::filesystem::path& path);
+Status RemoveFile(const std::filesystem::path& path);  // absent is no error
+Status RenameFile(const std::filesystem::path& from, const std::filesystem::path& to);
+// Flushes a directory so that a create, rename or delete in it is on disk.
+void SyncDirectory(const std::filesystem::path& dir);
+
+}  // namespace korv
