@@ -1,0 +1,46 @@
+// ADIF DXCC entity numbers: the fixed table of codes 1..516 with each
+// entity's prefix, and the special prefixes whose number the table cannot
+// give.
+//
+// The table is generated from the country file of the hamradio-files package
+// by scripts/gen-adif-entities (adif_entities_table.inc); codes the file does
+// not name are blank. Prefixes are upper case, at most 5 characters.
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "refdata/prefix_files.h"
+
+namespace korv {
+
+inline constexpr int kAdifEntityCount = 516;
+
+struct AdifSpecialPrefix {
+  std::string_view prefix;
+  int number;
+};
+
+// "3D2C" 489, "3D2R" 460, "3Y0" 199, "3Y5" 24, "CE0A" 47, "KC6" 22, "PY0P" 253,
+// "R1F" 61, "R1M" 151, "RA1346" 54, "RA890" 15, "FO0" 36, "XX" 152, "VR6" 172,
+// "FO" 175, "IS" 225, "ZB" 233, "ZC" 283.
+std::span<const AdifSpecialPrefix> AdifSpecialPrefixes();
+
+// The prefix of entity `number`; empty outside 1..516 and for blank codes.
+std::string AdifDxccPrefix(int number);
+
+// The entity number (as text) of a DXCC prefix; empty when unknown. The
+// prefix is trimmed. The special list is checked first, then the table (the
+// first position holding the prefix). For a special prefix and for one the
+// table lacks, the prefix tables are asked when `files` is given: the first
+// record whose DXCC prefix (index 2) equals the prefix and which carries a
+// number, in KVPREFEE, KVPREFES, then KVPREFIX, gives the number; else the
+// special list's value, else nothing. The files' record buffers keep their
+// contents (their current record may change).
+std::string AdifDxccNumber(std::string_view prefix, const PrefixFiles* files = nullptr);
+
+// True when text is one of the table's (non-blank) entity prefixes.
+bool IsAdifEntityPrefix(std::string_view text);
+
+}  // namespace korv
