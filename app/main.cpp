@@ -1,5 +1,6 @@
 // Program entry of Korv DEZ: the application object, the German texts of
-// Qt's standard dialogs, the start directory and the main window.
+// Qt's standard dialogs, the start directory, the program's files and the
+// main window.
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -9,6 +10,7 @@
 #include <system_error>
 
 #include "platform/ui/qt_platform.h"
+#include "shell/program_session.h"
 #include "shell/program_state.h"
 #include "shell/ui/contest_brow.h"
 
@@ -34,11 +36,28 @@ int main(int argc, char** argv) {
   setup.helpSearchDirs = {cwd, appDir / ".." / "share" / "korv-dez", appDir / "share" / "korv-dez"};
 
   korv::QtPlatform platform;
+  korv::PlatformFatalHandler fatalHandler(platform);
+  korv::SessionOptions sessionOptions;
+  sessionOptions.dataDirectory = cwd;
+  sessionOptions.fatalHandler = &fatalHandler;
+  korv::ProgramSession session(platform, state, sessionOptions);
+  switch (session.Start()) {
+    case korv::ProgramSession::StartResult::kOk:
+      break;
+    case korv::ProgramSession::StartResult::kEngineFailed:
+      return 1;
+    case korv::ProgramSession::StartResult::kProfilesFailed:
+      session.Stop();
+      return 1;
+  }
+
   korv::TContestBrow window(platform, state, setup);
   // The window fills the screen (also without a window manager that maximises).
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     window.setGeometry(screen->availableGeometry());
   }
   window.showMaximized();
-  return QApplication::exec();
+  const int exitCode = QApplication::exec();
+  session.Stop();
+  return exitCode;
 }

@@ -1,0 +1,96 @@
+// The program's run: the storage engine and the shared files the main window
+// opens at start and keeps open, the program-wide settings, the contest
+// presets and the current contest header; and the orderly stop.
+//
+// Start order: engine (160 page buffers, 32 handles), setup record, station
+// profile, settings, second setup record, prefix files (imported from the
+// country file when empty), contest directory and totals, presets.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+#include "files/catalogue.h"
+#include "files/contest_header.h"
+#include "files/setup.h"
+#include "platform/platform.h"
+#include "shell/contest_rules.h"
+#include "shell/program_state.h"
+#include "storage/engine.h"
+
+namespace korv {
+
+// The program's fatal storage path: the message box, then the end of the
+// process (exit code 1). Tests pass their own terminate.
+class PlatformFatalHandler : public FatalHandler {
+ public:
+  explicit PlatformFatalHandler(Platform& platform, std::function<void(int)> terminate = {});
+  void OnFatal(const ErrorList& errors, const std::string& message) override;
+
+ private:
+  Platform& platform_;
+  std::function<void(int)> terminate_;
+};
+
+inline constexpr const char* kDebianCountryFile = "/usr/share/hamradio-files/cty.csv";
+
+struct SessionOptions {
+  std::filesystem::path dataDirectory;  // the working directory
+  // Country file imported into an empty prefix table; empty path: none.
+  std::filesystem::path countryFile = kDebianCountryFile;
+  FatalHandler* fatalHandler = nullptr;  // required
+};
+
+class ProgramSession {
+ public:
+  enum class StartResult {
+    kOk,
+    kEngineFailed,    // the message was shown; the process ends with exit code 1
+    kProfilesFailed,  // the profile file could not be opened; the program ends
+  };
+
+  ProgramSession(Platform& platform, ProgramState& state, SessionOptions options);
+  ~ProgramSession();
+  ProgramSession(const ProgramSession&) = delete;
+  ProgramSession& operator=(const ProgramSession&) = delete;
+
+  StartResult Start();
+  // Releases the files, writes the settings back and stops the engine.
+  void Stop();
+  bool Started() const { return started_; }
+
+  StorageEngine& engine() { return *engine_; }
+  FileCatalogue& catalogue() { return *catalogue_; }
+  ProgramSettings& settings() { return settings_; }
+  ContestRules& rules() { return rules_; }
+  // The current contest header: the record buffer of the contest directory.
+  ContestHeader header();
+  FileBlock& contestDirectory() { return *contestDirectory_; }
+  FileBlock& totals() { return *totals_; }
+  // Refills the presets from the active code and the current header.
+  void FillPresets();
+
+ private:
+  DayNumber Today();
+  void OpenPrefixFiles();
+  void ApplySettingsToState();
+
+  Platform& platform_;
+  ProgramState& state_;
+  SessionOptions options_;
+  std::unique_ptr<StorageEngine> engine_;
+  std::unique_ptr<FileCatalogue> catalogue_;
+  ProgramSettings settings_;
+  ContestRules rules_;
+  FileBlock* profiles_ = nullptr;
+  FileBlock* setup2_ = nullptr;
+  FileBlock* prefixes_ = nullptr;
+  FileBlock* prefixExceptions_ = nullptr;
+  FileBlock* prefixSpecials_ = nullptr;
+  FileBlock* contestDirectory_ = nullptr;
+  FileBlock* totals_ = nullptr;
+  bool started_ = false;
+};
+
+}  // namespace korv
