@@ -605,9 +605,18 @@ Status StorageEngine::Impl::OpenPhysically(FileBlock::Impl& block, bool allowRep
   return Status::Ok();
 }
 
-Status StorageEngine::Impl::ClosePhysically(FileBlock::Impl& block) {
+Status StorageEngine::Impl::ClosePhysically(FileBlock::Impl& block, bool markClean) {
   if (!block.open) return Status::Ok();
-  Status st = block.FlushFiles(true);
+  // A file in the middle of a bulk load has no indexes yet: it stays marked,
+  // so that the next open builds them.
+  if (block.bulkLoad) markClean = false;
+  Status st;
+  if (markClean) {
+    st = block.FlushFiles(true);
+  } else {
+    block.header.inUse = 1;
+    st = block.WriteHeader(true);
+  }
   if (block.ix) {
     Status closed = block.ix->Close();
     if (st.ok()) st = closed;

@@ -22,7 +22,7 @@ enum class Op : int {
   kInit = 1, kDone, kCloseAll, kDefine, kDefineIndex, kAutoField, kInsert, kRead, kUpdate,
   kRemove, kCount, kDeleteFiles, kFlush, kFindExact, kFindAtLeast, kMoveFirst, kMoveLast,
   kMoveNext, kMovePrevious, kSavePosition, kRestorePosition, kNextRaw, kPrevRaw, kSeekRaw,
-  kKeyPosition, kKeyAtPosition, kKeyCount, kLock, kCheck
+  kKeyPosition, kKeyAtPosition, kKeyCount, kLock, kCheck, kBulkLoad
 };
 
 inline constexpr std::size_t kDataHeaderBytes = 21;
@@ -61,6 +61,8 @@ struct FileBlock::Impl {
   int retryCount = 32;
   bool createIfMissing = true;
   bool flushAfterWrite = false;
+  bool bulkLoad = false;  // between BeginBulkLoad and EndBulkLoad
+  std::int32_t bulkLastNumber = 0;
   RebuildProgress progress;
 
   // Physical state.
@@ -80,6 +82,7 @@ struct FileBlock::Impl {
   }
   int HandlesNeeded() const { return numIndexes > 0 ? 2 : 1; }
   ConstBytes RecordView() const { return {record, static_cast<std::size_t>(recLen)}; }
+  Bytes RecordBytes() { return {record, static_cast<std::size_t>(recLen)}; }
   KeyString KeyOf(ConstBytes rec, int index) const;
   std::uint64_t SlotOffset(RecordRef ref) const {
     return static_cast<std::uint64_t>(ref) * static_cast<std::uint64_t>(recLen);
@@ -130,7 +133,8 @@ struct StorageEngine::Impl {
 
   Status EnsureOpen(FileBlock::Impl& block);
   Status OpenPhysically(FileBlock::Impl& block, bool allowRepair);
-  Status ClosePhysically(FileBlock::Impl& block);
+  // markClean false: the header is written with InUse still set.
+  Status ClosePhysically(FileBlock::Impl& block, bool markClean = true);
   Status CloseAll();
   Status MakeRoom(const FileBlock::Impl& block);
   Status CreateFiles(FileBlock::Impl& block);

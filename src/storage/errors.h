@@ -86,6 +86,7 @@ inline constexpr int kBookmarkForeign = 0x7040;        // 28736
 inline constexpr int kInitTwice = 0x7048;              // 28744
 inline constexpr int kRemoveChanged = 0x7050;          // 28752
 inline constexpr int kNoName = 0x7059;                 // 28761
+inline constexpr int kBulkLoadNotEmpty = 0x7070;       // 28784
 }  // namespace err
 
 // The class of a code (see the table above); it is also the error's level.

@@ -98,6 +98,16 @@ class FileBlock {
   Status DeleteFileBlockFiles();
   Status Flush();  // writes everything and clears InUse
 
+  // Filling an empty file in one go (renumbering copies): between the two
+  // calls InsertRecord only appends records (automatic numbers count on from
+  // 1); EndBulkLoad then builds every index bottom-up from the data file.
+  // Records whose key repeats in a unique index are dropped at the end and
+  // reported in "<path>.MSG", as by a repair. A crash in between leaves
+  // InUse set, so the next open rebuilds. BeginBulkLoad on a file that ever
+  // held a record: kBulkLoadNotEmpty.
+  Status BeginBulkLoad();
+  Status EndBulkLoad();
+
   // Keys and keyed reads (each found record becomes the current record).
   KeyString BuildKey(int indexNumber) const;  // of the record buffer
   std::int32_t KeyCount(int indexNumber);      // -1 on error

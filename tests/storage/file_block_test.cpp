@@ -434,6 +434,41 @@ TEST_F(FileBlockTest, ManyFilesShareTheHandlePool) {
   EXPECT_TRUE(fatal.codes.empty());
 }
 
+TEST_F(FileBlockTest, BulkLoadBuildsTheIndexesAtTheEnd) {
+  DefineTestFile();
+  ASSERT_TRUE(block->BeginBulkLoad().ok());
+  const char* names[] = {"M", "C", "X", "A", "C"};
+  for (const char* n : names) ASSERT_TRUE(Insert(n).ok());
+  EXPECT_EQ(Number(), 5);
+  ASSERT_TRUE(block->EndBulkLoad().ok());
+  ExpectSound();
+  std::vector<std::string> order;
+  ASSERT_TRUE(block->MoveFirst(2).ok());
+  do {
+    order.push_back(Name() + std::to_string(Number()));
+  } while (block->MoveNext(2).ok());
+  EXPECT_EQ(order, (std::vector<std::string>{"A4", "C2", "C5", "M1", "X3"}));
+  // Afterwards the file is an ordinary file again.
+  ASSERT_TRUE(Insert("B").ok());
+  EXPECT_EQ(Number(), 6);
+  ExpectSound();
+  // Only an empty file can be bulk loaded.
+  EXPECT_EQ(block->BeginBulkLoad().code, err::kBulkLoadNotEmpty);
+  EXPECT_EQ(fatal.codes, std::vector<int>{err::kBulkLoadNotEmpty});
+}
+
+TEST_F(FileBlockTest, BulkLoadCutShortIsCompletedAtTheNextOpen) {
+  DefineTestFile();
+  ASSERT_TRUE(block->BeginBulkLoad().ok());
+  for (const char* n : {"K", "B"}) ASSERT_TRUE(Insert(n).ok());
+  Restart();  // the program ends before EndBulkLoad
+  DefineTestFile();
+  ASSERT_TRUE(block->FindExact(2, KeyString("K         ")).ok());
+  EXPECT_EQ(block->RecordCount(), 2);
+  EXPECT_TRUE(fatal.codes.empty());
+  ExpectSound();
+}
+
 TEST(LogicalNameTest, CaseAndOemUmlautsFold) {
   EXPECT_TRUE(SameLogicalName("KVLK0001", "kvlk0001"));
   EXPECT_TRUE(SameLogicalName("\x81\x84\x94", "\x9A\x8E\x99"));  // üäö as ÜÄÖ
