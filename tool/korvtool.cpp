@@ -1,7 +1,10 @@
 #include "tool/korvtool.h"
 
 #include <filesystem>
+#include <span>
 #include <system_error>
+
+#include "tool/commands.h"
 
 namespace korv::tool {
 namespace {
@@ -14,7 +17,19 @@ constexpr const char* kUsage =
     "\n"
     "  --data DIR   data directory holding the KV* files (default: current directory)\n"
     "\n"
-    "Commands arrive with the program's capabilities; this version has none yet.\n"
+    "Commands:\n"
+    "  check [FILE...]             open each file (default: every KV*.DAT) through the\n"
+    "                              file catalogue, let the engine repair it, verify data\n"
+    "                              file and indexes: 'ok  NAME  n records' / 'BAD NAME  reason'\n"
+    "  dump FILE [--limit N]       the live records of one file in RecordRef order\n"
+    "  prefix import-cty FILE      replace KVPREFIX and KVPREFES by a country file\n"
+    "                              (cty.csv format, e.g. /usr/share/hamradio-files/cty.csv)\n"
+    "  prefix resolve CALL [DATE]  'CALL  PREFIX  CONTINENT  CQ  ITU  ENTITYNUMBER  COUNTRY'\n"
+    "                              or 'CALL  unresolved' (exit 2); DATE dd.mm.yyyy, default today\n"
+    "\n"
+    "FILE: a name of the file catalogue (KVKK, KVSETUP, KVPREFIX, KVLK0001, ...), in any\n"
+    "letter case, with or without .DAT. Further commands arrive with the program's\n"
+    "capabilities.\n"
     "\n"
     "Exit codes: 0 success, 1 failure, 2 input refused.\n";
 
@@ -58,7 +73,14 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     err << "korvtool: no command given\n" << kUsage;
     return kExitRefused;
   }
-  err << "korvtool: unknown command: " << args[i] << "\n" << kUsage;
+  const std::string& command = args[i];
+  const CommandEnv env{dataDir, out, err};
+  const std::span<const std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                                          args.end());
+  if (command == "check") return RunCheck(env, rest);
+  if (command == "dump") return RunDump(env, rest);
+  if (command == "prefix") return RunPrefix(env, rest);
+  err << "korvtool: unknown command: " << command << "\n" << kUsage;
   return kExitRefused;
 }
 

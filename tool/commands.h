@@ -1,0 +1,28 @@
+// The commands of korvtool, called by the dispatcher (korvtool.cpp) with the
+// arguments after the command name. Each returns the exit code (kExitOk,
+// kExitFailure, kExitRefused) and prints every refusal's reason.
+#pragma once
+
+#include <filesystem>
+#include <ostream>
+#include <span>
+#include <string>
+
+namespace korv::tool {
+
+struct CommandEnv {
+  std::filesystem::path dataDirectory;
+  std::ostream& out;
+  std::ostream& err;
+};
+
+using CommandArgs = std::span<const std::string>;
+
+// check [FILE...]
+int RunCheck(const CommandEnv& env, CommandArgs args);
+// dump FILE [--limit N]
+int RunDump(const CommandEnv& env, CommandArgs args);
+// prefix import-cty FILE | prefix resolve CALL [DATE]
+int RunPrefix(const CommandEnv& env, CommandArgs args);
+
+}  // namespace korv::tool
