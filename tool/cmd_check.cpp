@@ -70,13 +70,12 @@ int RunCheck(const CommandEnv& env, CommandArgs args) {
       bad(c.typed, "not a file of this program");
       continue;
     }
+    // Found in the directory listing, in whatever letter case: present.
     DataFileOnDisk onDisk;
     if (c.storedName.empty()) {
       onDisk = FindDataFile(env.dataDirectory, named->name);
-    } else if (c.storedName == named->name + ".DAT") {
-      onDisk.kind = DataFileOnDisk::Kind::kPresent;
     } else {
-      onDisk = {DataFileOnDisk::Kind::kOtherCase, c.storedName};
+      onDisk.kind = DataFileOnDisk::Kind::kPresent;
     }
     if (onDisk.kind != DataFileOnDisk::Kind::kPresent) {
       bad(named->name, MissingFileReason(onDisk, named->name));

@@ -101,17 +101,12 @@ DataFileOnDisk FindDataFile(const std::filesystem::path& dataDirectory, std::str
   }
   for (const auto& entry : std::filesystem::directory_iterator(dataDirectory, ec)) {
     const std::string stored = entry.path().filename().string();
-    if (AsciiUpper(stored) == wanted) return {DataFileOnDisk::Kind::kOtherCase, stored};
+    // The engine opens a file stored in other letter case as it is.
+    if (AsciiUpper(stored) == wanted) return {DataFileOnDisk::Kind::kPresent, stored};
   }
   return {};
 }
 
-std::string MissingFileReason(const DataFileOnDisk& found, std::string_view name) {
-  if (found.kind == DataFileOnDisk::Kind::kOtherCase) {
-    return "stored as " + found.storedName + "; the program opens " + std::string(name) +
-           ".DAT (rename it)";
-  }
-  return "no such file";
-}
+std::string MissingFileReason(const DataFileOnDisk&, std::string_view) { return "no such file"; }
 
 }  // namespace korv::tool

@@ -104,11 +104,11 @@ std::optional<NamedFile> LookUpFileName(std::string_view typed);
 
 // Where the data file of a logical name lies in the data directory.
 struct DataFileOnDisk {
-  enum class Kind { kPresent, kOtherCase, kAbsent } kind = Kind::kAbsent;
-  std::string storedName;  // kOtherCase: the name as stored ("kvkk.dat")
+  enum class Kind { kPresent, kAbsent } kind = Kind::kAbsent;
+  std::string storedName;  // the name as stored ("kvkk.dat")
 };
-// The engine opens exactly "<name>.DAT"; a file whose name differs only in
-// letter case is reported as kOtherCase.
+// A file whose name differs only in letter case counts as present: the
+// engine opens it under that name.
 DataFileOnDisk FindDataFile(const std::filesystem::path& dataDirectory, std::string_view name);
 
 // ASCII a-z upper-cased; every other byte stays.

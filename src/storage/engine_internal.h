@@ -75,10 +75,12 @@ struct FileBlock::Impl {
 
   explicit Impl(StorageEngine::Impl& e) : engine(e) {}
 
+  // "<path><extension>"; a file of that name in other letter case (as the
+  // suite's programs on other systems may have written it) is used instead.
   std::filesystem::path File(const char* extension) const {
     std::filesystem::path p = path;
     p += extension;
-    return p;
+    return FindIgnoringCase(p);
   }
   int HandlesNeeded() const { return numIndexes > 0 ? 2 : 1; }
   ConstBytes RecordView() const { return {record, static_cast<std::size_t>(recLen)}; }

@@ -158,6 +158,26 @@ Status RenameFile(const std::filesystem::path& from, const std::filesystem::path
   return Status::Ok();
 }
 
+std::filesystem::path FindIgnoringCase(const std::filesystem::path& path) {
+  if (FileExists(path)) return path;
+  const std::string wanted = path.filename().string();
+  auto fold = [](unsigned char c) { return (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c; };
+  std::error_code ec;
+  const std::filesystem::path dir = path.has_parent_path() ? path.parent_path() : ".";
+  for (const auto& entry : std::filesystem::directory_iterator(dir, ec)) {
+    const std::string name = entry.path().filename().string();
+    if (name.size() != wanted.size()) continue;
+    bool same = true;
+    for (std::size_t i = 0; i < name.size() && same; ++i) {
+      same = fold(static_cast<unsigned char>(name[i])) == fold(static_cast<unsigned char>(wanted[i]));
+    }
+    if (same && entry.is_regular_file(ec)) {
+      return path.has_parent_path() ? dir / name : std::filesystem::path(name);
+    }
+  }
+  return path;
+}
+
 void SyncDirectory(const std::filesystem::path& dir) {
   const int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return;

@@ -62,6 +62,9 @@ class OsFile {
 bool FileExists(const std::filesystem::path& path);
 Status RemoveFile(const std::filesystem::path& path);  // absent is no error
 Status RenameFile(const std::filesystem::path& from, const std::filesystem::path& to);
+// The path itself when it exists or no file of its directory matches its
+// name without regard to ASCII letter case; else the matching file.
+std::filesystem::path FindIgnoringCase(const std::filesystem::path& path);
 // Flushes a directory so that a create, rename or delete in it is on disk.
 void SyncDirectory(const std::filesystem::path& dir);
 

@@ -469,6 +469,21 @@ TEST_F(FileBlockTest, BulkLoadCutShortIsCompletedAtTheNextOpen) {
   ExpectSound();
 }
 
+TEST_F(FileBlockTest, FilesWrittenInOtherLetterCaseAreFound) {
+  DefineTestFile();
+  for (const char* n : {"A", "B"}) ASSERT_TRUE(Insert(n).ok());
+  Restart();
+  std::filesystem::rename(File(".DAT"), dir / "test.dat");
+  std::filesystem::rename(File(".IX"), dir / "Test.Ix");
+  DefineTestFile();
+  EXPECT_EQ(block->RecordCount(), 2);
+  ASSERT_TRUE(block->FindExact(2, KeyString("B         ")).ok());
+  ExpectSound();
+  Restart();
+  EXPECT_FALSE(FileExists(File(".DAT")));  // no second, empty file beside it
+  EXPECT_TRUE(FileExists(dir / "test.dat"));
+}
+
 TEST(LogicalNameTest, CaseAndOemUmlautsFold) {
   EXPECT_TRUE(SameLogicalName("KVLK0001", "kvlk0001"));
   EXPECT_TRUE(SameLogicalName("\x81\x84\x94", "\x9A\x8E\x99"));  // üäö as ÜÄÖ
