@@ -14,23 +14,15 @@
 
 #include "files/catalogue.h"
 #include "storage/engine.h"
+#include "support/test_support.h"
 
 namespace korv::testing {
-
-class RecordingFatalHandler : public FatalHandler {
- public:
-  void OnFatal(const ErrorList& errors, const std::string&) override {
-    codes.push_back(errors.Code());
-  }
-  std::vector<int> codes;
-};
 
 class FilesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "korv-files-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir = pattern;
+    dir = MakeTempDir("files");
+    ASSERT_FALSE(dir.empty());
     StartEngine();
   }
   void TearDown() override {

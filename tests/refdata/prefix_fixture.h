@@ -15,18 +15,9 @@
 #include "refdata/prefix_files.h"
 #include "refdata/prefix_record.h"
 #include "storage/engine.h"
+#include "support/test_support.h"
 
 namespace korv::testing {
-
-class RecordingFatal : public FatalHandler {
- public:
-  void OnFatal(const ErrorList& errors, const std::string& message) override {
-    codes.push_back(errors.Code());
-    messages.push_back(message);
-  }
-  std::vector<int> codes;
-  std::vector<std::string> messages;
-};
 
 class PrefixFilesTest : public ::testing::Test {
  protected:
@@ -78,7 +69,7 @@ class PrefixFilesTest : public ::testing::Test {
   PrefixRecord Buffer() const { return PrefixRecord::From(files.prefix->Record()); }
 
   std::filesystem::path dir;
-  RecordingFatal fatal;
+  RecordingFatalHandler fatal;
   std::unique_ptr<StorageEngine> engine;
   PrefixFiles files;
 };

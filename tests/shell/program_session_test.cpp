@@ -8,22 +8,16 @@
 
 #include "platform/scripted_platform.h"
 #include "shell/program_session.h"
+#include "support/test_support.h"
 
 namespace korv {
 namespace {
 
-class RecordingFatal : public FatalHandler {
- public:
-  void OnFatal(const ErrorList& errors, const std::string&) override { codes.push_back(errors.Code()); }
-  std::vector<int> codes;
-};
-
 class ProgramSessionTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "korv-session-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir = pattern;
+    dir = testing::MakeTempDir("session");
+    ASSERT_FALSE(dir.empty());
   }
   void TearDown() override { std::filesystem::remove_all(dir); }
 
@@ -39,7 +33,7 @@ class ProgramSessionTest : public ::testing::Test {
   std::filesystem::path dir;
   ScriptedPlatform platform;
   ProgramState state;
-  RecordingFatal fatal;
+  testing::RecordingFatalHandler fatal;
 };
 
 TEST_F(ProgramSessionTest, FirstStartCreatesTheSettingsAndWarnsWithoutCountryFile) {

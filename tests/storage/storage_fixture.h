@@ -13,37 +13,9 @@
 #include <vector>
 
 #include "storage/engine.h"
+#include "support/test_support.h"
 
 namespace korv::testing {
-
-class RecordingFatalHandler : public FatalHandler {
- public:
-  void OnFatal(const ErrorList& errors, const std::string& message) override {
-    codes.push_back(errors.Code());
-    messages.push_back(message);
-  }
-  std::vector<int> codes;
-  std::vector<std::string> messages;
-};
-
-inline std::filesystem::path MakeTempDir(const std::string& name) {
-  const auto base = std::filesystem::temp_directory_path() /
-                    ("korv-" + name + "-" + std::to_string(::getpid()) + "-" +
-                     std::to_string(reinterpret_cast<std::uintptr_t>(&name) & 0xFFFF));
-  std::filesystem::remove_all(base);
-  std::filesystem::create_directories(base);
-  return base;
-}
-
-inline std::vector<std::uint8_t> ReadAll(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void WriteAll(const std::filesystem::path& p, const std::vector<std::uint8_t>& bytes) {
-  std::ofstream out(p, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
 
 inline constexpr int kTestRecLen = 40;
 

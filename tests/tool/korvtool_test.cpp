@@ -15,6 +15,7 @@
 #include "platform/platform.h"
 #include "refdata/prefix_record.h"
 #include "storage/engine.h"
+#include "support/test_support.h"
 #include "tool/korvtool.h"
 #include "tool/record_text.h"
 
@@ -94,14 +95,6 @@ TEST(KorvtoolTest, RecordTextsAreQuotedUtf8WithEscapes) {
 // ---------------------------------------------------------------------------
 // Commands over a data directory of their own.
 
-class RecordingFatal : public FatalHandler {
- public:
-  void OnFatal(const ErrorList& errors, const std::string&) override {
-    codes.push_back(errors.Code());
-  }
-  std::vector<int> codes;
-};
-
 using Record = std::vector<std::uint8_t>;
 
 DayNumber D(int y, int m, int d) {
@@ -111,9 +104,8 @@ DayNumber D(int y, int m, int d) {
 class ToolTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "korvtool-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir = pattern;
+    dir = korv::testing::MakeTempDir("korvtool");
+    ASSERT_FALSE(dir.empty());
   }
   void TearDown() override { std::filesystem::remove_all(dir); }
 
@@ -128,7 +120,7 @@ class ToolTest : public ::testing::Test {
   void WithFile(SharedFile file, std::int32_t logNumber,
                 const std::function<void(FileBlock&)>& fill = {},
                 const SuffixTable& suffixes = DefaultSuffixTable()) {
-    RecordingFatal fatal;
+    korv::testing::RecordingFatalHandler fatal;
     EngineOptions options;
     options.dataDirectory = dir;
     options.fatalHandler = &fatal;
