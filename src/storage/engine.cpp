@@ -425,7 +425,7 @@ void StorageEngine::Impl::Fatal() {
     }
     std::filesystem::path ix = list.Entries().front().fileBlockPath;
     ix += ".IX";
-    (void)RemoveFile(ix);
+    (void)RemoveFile(FindIgnoringCase(ix));
   }
   // Close before the message: the files are safe whatever the user does then.
   (void)CloseAll();
@@ -440,7 +440,9 @@ void StorageEngine::Impl::Fatal() {
     datPath += ".DAT";
     OsFile dat;
     const std::uint8_t inUse = 1;
-    if (dat.Open(datPath).ok() && dat.WriteAt(&inUse, 1, 20).ok()) (void)dat.Sync();
+    if (dat.Open(FindIgnoringCase(datPath)).ok() && dat.WriteAt(&inUse, 1, 20).ok()) {
+      (void)dat.Sync();
+    }
   }
   const std::string message = StorageEngine::FatalMessage(list, options.german);
   if (options.fatalHandler != nullptr) options.fatalHandler->OnFatal(list, message);
