@@ -145,6 +145,26 @@ class ToolTest : public ::testing::Test {
     ASSERT_TRUE(block.InsertRecord().ok());
   }
 
+  // The prefix "Y2" of the former GDR, valid until 02.10.1990; rangeEnd '9'
+  // makes it cover Y2 to Y9, 0 leaves it without range.
+  void AddGdrPrefix(char rangeEnd) {
+    WithFile(SharedFile::kPrefixes, 0, [rangeEnd](FileBlock& p) {
+      Insert(p, [rangeEnd](Bytes r) {
+        PrefixRecord rec;
+        rec.SetPrefix("Y2");
+        rec.SetDxccPrefix("DM");
+        rec.SetCqZone("14");
+        rec.SetItuZone("28");
+        rec.SetContinent("EU");
+        rec.SetCountry("German Dem. Rep.");
+        rec.SetEntityNumber(229);
+        rec.SetValidUntil(D(1990, 10, 2));
+        if (rangeEnd != 0) rec.SetRangeEnd(rangeEnd);
+        rec.CopyTo(r);
+      });
+    });
+  }
+
   static void AddHeader(FileBlock& kk, std::string_view name) {
     Insert(kk, [name](Bytes r) {
       ContestHeader h = *ContestHeader::Over(r);
@@ -527,21 +547,7 @@ TEST_F(ToolTest, DumpPrintsSetupAndPrefixFieldsAndOtherRecordsAsHex) {
                        "dok=\"N01\""))
       << setup.out;
 
-  WithFile(SharedFile::kPrefixes, 0, [](FileBlock& p) {
-    Insert(p, [](Bytes r) {
-      PrefixRecord rec;
-      rec.SetPrefix("Y2");
-      rec.SetDxccPrefix("DM");
-      rec.SetCqZone("14");
-      rec.SetItuZone("28");
-      rec.SetContinent("EU");
-      rec.SetCountry("German Dem. Rep.");
-      rec.SetEntityNumber(229);
-      rec.SetValidUntil(D(1990, 10, 2));
-      rec.SetRangeEnd('9');
-      rec.CopyTo(r);
-    });
-  });
+  AddGdrPrefix('9');
   const Outcome prefix = Tool({"dump", "KVPREFIX"});
   EXPECT_EQ(prefix.code, kExitOk);
   EXPECT_EQ(prefix.out,
@@ -713,20 +719,7 @@ TEST_F(ToolTest, PrefixResolveWithoutTablesCreatesNothing) {
 }
 
 TEST_F(ToolTest, PrefixResolveJudgesValidityAtTheDateDefaultToday) {
-  WithFile(SharedFile::kPrefixes, 0, [](FileBlock& p) {
-    Insert(p, [](Bytes r) {
-      PrefixRecord rec;
-      rec.SetPrefix("Y2");
-      rec.SetDxccPrefix("DM");
-      rec.SetCqZone("14");
-      rec.SetItuZone("28");
-      rec.SetContinent("EU");
-      rec.SetCountry("German Dem. Rep.");
-      rec.SetEntityNumber(229);
-      rec.SetValidUntil(D(1990, 10, 2));
-      rec.CopyTo(r);
-    });
-  });
+  AddGdrPrefix(0);
   const Outcome before = Tool({"prefix", "resolve", "Y21ABC", "1.10.1990"});
   EXPECT_EQ(before.code, kExitOk) << before.err;
   EXPECT_EQ(before.out, "Y21ABC  DM  EU  14  28  229  German Dem. Rep.\n");
