@@ -1,0 +1,260 @@
+// EntrySession: the logic of the logging window without any widget.
+//
+// The window owns the widgets and forwards what the operator does: field
+// texts as typed (SetFieldText / CallTextChanged), focus changes
+// (FieldEntered), leaving a field with or without Enter (LeaveField), the
+// keys and buttons (Escape, ChangeBand, ChangeMode, ToggleQslSend, Delete,
+// Close) and the one-second clock (ClockTick). After each call it redraws
+// from View(). Messages and beeps go through the platform layer.
+//
+// The entry being typed is a QsoRecord of its own (not the QSO file's
+// record buffer); searches in the QSO file never disturb it.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "files/catalogue.h"
+#include "files/contest_header.h"
+#include "files/setup.h"
+#include "logging/scoring.h"
+#include "logging/totals.h"
+#include "logging/totals_record.h"
+#include "platform/platform.h"
+#include "refdata/dxcc_resolver.h"
+#include "shell/contest_rules.h"
+
+namespace korv {
+
+// The entry fields in tab order (call, report sent, sent fields 2-4,
+// call 2, report received, received fields 2-4, frequency, name, QTH, date,
+// time) and the free mode text shown for "DIGITAL".
+enum class EntryField : int {
+  kCall = 0,
+  kRstSent1,
+  kSent2,
+  kSent3,
+  kSent4,
+  kCall2,
+  kRstRcvd1,
+  kRcvd2,
+  kRcvd3,
+  kRcvd4,
+  kFreq,
+  kName,
+  kQth,
+  kDate,
+  kTime,
+  kFreeMode,
+};
+inline constexpr int kEntryFieldCount = 16;
+inline constexpr std::size_t FieldSlot(EntryField f) { return static_cast<std::size_t>(f); }
+
+// Maximum lengths of the fields as the window limits them.
+int EntryFieldMaxLength(EntryField field);
+
+// What the logging window shows.
+struct EntryView {
+  std::array<std::string, kEntryFieldCount> texts;
+  std::array<bool, kEntryFieldCount> visible{};
+  // Captions above the received fields 2-4 ("&1 : DOK") and the label
+  // above the call ("QSO-Partner" or the name found for the call).
+  std::array<std::string, 3> receivedCaptions;
+  std::string partnerCaption;
+  // The report shown as a label when it is locked; the sent exchange shown
+  // as a label when its fields are not editable.
+  std::string rstSentLabel;
+  std::string rstReceivedLabel;
+  std::string sentExchangeLabel;
+  bool sentFieldsEditable = false;
+  std::string qslLabel;      // "&QSL senden: nein" / "&QSL senden: ja"
+  std::string dateLabel;     // automatic date, "dd.mm.yyyy"
+  std::string timeLabel;     // automatic time, "hh:mm:ss"
+  bool dateAutomatic = false;
+  bool timeAutomatic = false;
+  std::string mode;
+  std::string bandName;
+  std::string enterHint;  // "<ET> = speichern"; empty when hidden
+  bool listenerLog = false;
+  bool compactRow = false;  // no multipliers: grid and totals labels hidden
+  TotalsLine totalsLine;
+  TotalsPanel totalsPanel;
+  std::vector<WorkedValue> grid;  // at most 112 values, the rest shows "."
+  std::string qsoNumber;          // the big number: QSOs in the log
+  std::string caption;            // window caption
+  bool editing = false;
+  std::optional<EntryField> focused;
+};
+
+struct LoggingContext {
+  Platform* platform = nullptr;
+  FileCatalogue* catalogue = nullptr;
+  FileBlock* directory = nullptr;  // KVKK; the header record is stored back by number
+  FileBlock* totals = nullptr;     // KVKZ
+  ProgramSettings settings;
+  std::filesystem::path dataDirectory;
+  PrefixChooser* chooser = nullptr;  // nullptr: no choice dialog
+  bool uiGerman = true;
+};
+
+enum class SaveSender { kEntry, kAdifImport };
+
+class EntrySession {
+ public:
+  // header: a copy of the log's ContestHeader record (379 bytes).
+  EntrySession(LoggingContext context, std::vector<std::uint8_t> header, ContestRules rules);
+  ~EntrySession();
+  EntrySession(const EntrySession&) = delete;
+  EntrySession& operator=(const EntrySession&) = delete;
+
+  // Window start. False when the QSO file cannot be opened (the storage
+  // layer has reported why).
+  bool Open();
+  // Closing: totals and header stored, recalculated, renumbered, files
+  // released. Safe to call twice.
+  void Close();
+  bool IsOpen() const { return qsoFile_ != nullptr; }
+
+  // --- what the window forwards -------------------------------------------
+  void SetFieldText(EntryField field, std::string text);
+  // The call field's change handler (live call check).
+  void CallTextChanged(std::string text);
+  // The change handler of the exchange fields: the entry's multipliers are
+  // judged again, so the grid follows the typing.
+  void ExchangeTextChanged(EntryField field, std::string text);
+  void FieldEntered(EntryField field);
+  // Runs the exit handler; true when it stored the QSO.
+  bool LeaveField(EntryField field, bool withEnter);
+  // The field Enter moves to from `field`.
+  EntryField NextFieldOnEnter(EntryField field) const;
+  // Fields that take the focus, in tab order.
+  std::vector<EntryField> FocusOrder() const;
+  // "#" typed in the call field: appends "/p" unless present.
+  void HashTypedInCall();
+  void Escape() { PrepareNewEntry(); }
+  void ToggleQslSend();
+  // F9: frequency, name and QTH shown or hidden.
+  void ToggleExtraFields() { extraShown_ = !extraShown_; }
+  void ClockTick();
+
+  void PrepareNewEntry();
+  bool Save(SaveSender sender = SaveSender::kEntry);
+  void ChangeBand(BandIndex band);
+  // The mode list; with exactly two modes F7 takes the other one at once.
+  std::vector<std::string> Modes() const;
+  std::vector<BandIndex> Bands() const;
+  void ChangeMode(const std::string& mode);
+  // F7: true when the window must show the list (more than two modes).
+  bool ModeKey();
+
+  // Deleting the QSO with this record number: the information, the
+  // question, the delete, renumbering and recounting. True when deleted.
+  bool DeleteQso(std::uint32_t recordNo);
+
+  // --- state -----------------------------------------------------------------
+  EntryView View() const;
+  BandIndex band() const { return band_; }
+  const std::string& mode() const { return mode_; }
+  QsoRecord entry() { return QsoRecord(QsoRecord::Record(entry_.data(), kQsoRecordSize)); }
+  const LogTotals& totals() const { return totals_; }
+  const MultiplierTables& tables() const { return tables_; }
+  ContestHeader header() { return ContestHeader(ContestHeader::Record(header_.data(), kContestHeaderSize)); }
+  const ContestRules& rules() const { return rules_; }
+  FileBlock* qsoFile() { return qsoFile_; }
+  std::int32_t contestNumber() const { return contestNumber_; }
+  ScoreParts Score() const { return ComputeScore(totals_, rules_); }
+  // The record number of the QSO stored last (0: none).
+  std::uint32_t lastSavedRecordNo() const { return lastSavedRecordNo_; }
+  // Column widths of the QSO list, stored into the header at closing.
+  void SetListColumnWidths(const std::vector<std::int16_t>& widths) { listWidths_ = widths; }
+
+  // Collects the entry from the texts into the entry record.
+  void CollectEntry();
+  // Shows the entry record in the texts.
+  void ShowRecord();
+  // True when the entry may be stored (messages of the duplicate rules).
+  bool EntryIsValid();
+
+ private:
+  ContestCode code() const;
+  bool FieldVisible(EntryField field) const;
+  bool SentFieldsEditable() const;
+  int ReceivedKind(int n) const { return rules_.receivedKind[n]; }
+  EntryField ReceivedField(int n) const;
+  EntryField SentField(int n) const;
+  std::string DefaultReport() const;
+  void ApplyReceivedKinds();
+  void CheckCallOnExit();
+  bool ResolvePrefix();
+  void EvaluateEntryMultipliers();
+  void FetchStoredExchange();
+  void ComputeRunningNumbers();
+  void RecountAll();
+  void StoreHeaderAndTotals();
+  void RunRecalculate();
+  void RunRenumber();
+  void ApplyClock(bool allowBandChange);
+  DayAndTime ClockNow() const;
+  DayNumber Today() const;
+  bool InsertEntryWithRetry();
+  void UpdateCallBook();
+  std::string NameFor(std::string_view baseCall10, std::string* qth);
+  void RefreshAfterCountChange();
+  ScoringContext Ctx() const { return ScoringContext{&rules_, code(), &context_.settings.suffixes}; }
+
+  LoggingContext context_;
+  std::vector<std::uint8_t> header_;
+  ContestRules rules_;
+  std::int32_t contestNumber_ = 0;
+
+  FileBlock* qsoFile_ = nullptr;
+  FileBlock* callBook_ = nullptr;
+  FileBlock* callList_ = nullptr;
+  PrefixFiles prefixFiles_;
+  bool closed_ = false;
+
+  std::array<std::uint8_t, kQsoRecordSize> entry_{};
+  std::array<std::string, kEntryFieldCount> texts_;
+  std::optional<EntryField> focused_;
+  bool enterFlag_ = false;
+  bool refreshing_ = false;
+  bool fieldErrorShown_ = false;
+
+  BandIndex band_ = 0;
+  std::string mode_;
+  std::string freeMode_;
+  bool freeModeShown_ = false;
+  DayNumber lastDate_ = kNoDate;
+  TimeOfDay lastTime_ = kNoTime;
+  float lastFrequency_ = 0;
+  int editing_ = 0;
+  std::string lastCheckedCall_;
+  bool prefixResolved_ = false;
+  std::string lastShownPrefix_;
+  std::string foundName_;
+  std::string foundQth_;
+  char qslSend_ = 'N';
+  bool germanExtraShown_ = true;  // the received field of kind 17
+  bool sentEditable_ = false;      // "RSTs nicht sperren" of the totals record
+  bool extraShown_ = false;        // frequency, name and QTH fields (F9)
+  bool duplicateCleared_ = false;  // the call check found a duplicate
+  std::string resolvedCall_;       // the call the prefix was resolved for
+  std::string lastFetchedCall_;    // the call the stored exchange was fetched for
+
+  std::int32_t preparedSerialNo_ = 0;
+  std::int32_t preparedBandNo_ = 0;
+  std::int32_t preparedBandNo2_ = 0;
+  std::uint16_t preparedModeNo_ = 0;
+  std::uint32_t lastSavedRecordNo_ = 0;
+  std::vector<std::int16_t> listWidths_;
+
+  LogTotals totals_;
+  MultiplierTables tables_;
+};
+
+}  // namespace korv

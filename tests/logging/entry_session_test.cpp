@@ -1,0 +1,460 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+
+#include "logging/renumber.h"
+#include "logging/totals_record.h"
+#include "log_fixture.h"
+
+namespace korv::testing {
+namespace {
+
+using Kind = ScriptedPlatform::Kind;
+
+class EntrySessionTest : public LogTest {};
+
+// The scoring example: 80 m with 10 QSOs worth 23 points and 4 valid DOKs,
+// 40 m with 2 QSOs worth 2 points and 2 DOKs (one also worked on 80 m).
+TEST_F(EntrySessionTest, ScoreExampleAndStoredTotals) {
+  const std::int32_t log = CreateLog();
+  EntrySession& s = OpenSession();
+  ASSERT_EQ(s.band(), 'b');
+  EXPECT_EQ(s.View().totalsLine.logCounter, "1");
+  const struct {
+    const char* call;
+    const char* dok;
+  } eighty[] = {{"DL1AAA", "N01"}, {"DL2BBB", "N02"}, {"DK0AB", "P01"},  {"DK0VZ", "N03"},
+                {"DL3CCC", "N04"}, {"DL4DDD", "N01"}, {"OE1ABC", ""},    {"F5ABC", ""},
+                {"DL5EEE", "P02"}, {"DL6FFF", "ZZ9"}};
+  int minute = 1;
+  for (const auto& q : eighty) ASSERT_TRUE(LogAt(minute++, q.call, q.dok)) << q.call;
+  EXPECT_EQ(s.totals().currentPoints, 23);
+  EXPECT_EQ(s.totals().currentMultipliers, 4);
+  EXPECT_EQ(s.View().totalsLine.pointsCaption, "Punkte 80 m");
+  EXPECT_EQ(s.View().totalsLine.multiCaption, "Multi 80 m");
+  EXPECT_EQ(s.View().totalsLine.logCounter, "11");
+
+  s.ChangeBand('c');
+  EXPECT_EQ(s.totals().currentQsos, 0);
+  ASSERT_TRUE(LogAt(minute++, "DL1AAA", "N01"));  // a new band: no duplicate, a new multiplier
+  ASSERT_TRUE(LogAt(minute++, "DL7GGG", "N07"));
+  const ScoreParts score = s.Score();
+  EXPECT_EQ(score.points, 25);
+  EXPECT_EQ(score.multipliers, 6);
+  EXPECT_EQ(score.qsos, 12);
+  EXPECT_EQ(score.score, 150);
+  const EntryView v = s.View();
+  EXPECT_EQ(v.totalsPanel.lines[0], "12 QSO");
+  EXPECT_EQ(v.totalsPanel.lines[1], "  6 Multi x");
+  EXPECT_EQ(v.totalsPanel.lines[2], "25 Punkte =");
+  EXPECT_EQ(v.totalsPanel.lines[3], "      150 Pkt.");
+  EXPECT_EQ(v.totalsPanel.columns[0].label, "80 m");
+  EXPECT_EQ(v.totalsPanel.columns[0].points, "23");
+  EXPECT_EQ(v.totalsPanel.columns[1].multipliers, "2");
+  EXPECT_EQ(v.qsoNumber, "12");
+
+  // The multiplier column of each QSO: the first QSO of a DOK on its band.
+  std::vector<std::string> multi1;
+  for (auto& q : Qsos()) multi1.push_back(View(q).multi1());
+  EXPECT_EQ(multi1, (std::vector<std::string>{"N01", "N02", "", "N03", "N04", "", "", "", "", "", "N01", "N07"}));
+
+  s.Close();
+  KeyString key;
+  key.AppendLong(log);
+  ASSERT_TRUE(totals->FindExact(1, key).ok());
+  const auto tr = TotalsRecord::Over(totals->Record());
+  ASSERT_TRUE(tr.has_value());
+  EXPECT_EQ(tr->qsoCount(1), 10);
+  EXPECT_EQ(tr->points(1), 23);
+  EXPECT_EQ(tr->multiplierCount(1), 4);
+  EXPECT_EQ(tr->column1Count(1), 4);
+  EXPECT_EQ(tr->qsoCount(2), 2);
+  EXPECT_EQ(tr->points(2), 2);
+  EXPECT_EQ(tr->multiplierCount(2), 2);
+  EXPECT_EQ(tr->column1Count(2), 2);
+  EXPECT_EQ(tr->qsoCount(3), 0);
+  EXPECT_TRUE(platform.TextsOf(Kind::kInform).empty());
+}
+
+TEST_F(EntrySessionTest, DuplicatesByBaseCallOnTheBand) {
+  CreateLog();
+  EntrySession& s = OpenSession();
+  ASSERT_TRUE(LogAt(1, "DL1ABC", "N01"));
+  EXPECT_FALSE(LogAt(2, "DL1ABC", "N01"));
+  EXPECT_FALSE(LogAt(3, "DL1ABC/P", "N01"));
+  EXPECT_EQ(platform.TextsOf(Kind::kInform),
+            (std::vector<std::string>{"Call DL1ABC bereits auf Band vorhanden",
+                                      "Call DL1ABC bereits auf Band vorhanden"}));
+  EXPECT_EQ(platform.Beeps(), 2);
+  EXPECT_EQ(s.entry().call(), "");  // the entry was cleared
+  EXPECT_EQ(Qsos().size(), 1u);
+  s.ChangeBand('c');
+  EXPECT_TRUE(LogAt(4, "DL1ABC", "N01"));
+  EXPECT_EQ(Qsos().size(), 2u);
+}
+
+TEST_F(EntrySessionTest, DokStoredOnlyWhenAcceptableAndGerman) {
+  CreateLog();
+  OpenSession();
+  const struct {
+    const char* call;
+    const char* dok;
+    const char* stored;
+  } cases[] = {{"DL1AAA", "n05", "N05"}, {"OE1ABC", "N05", ""}, {"DL2BBB", "WN", "WN"},
+               {"DL3CCC", "AB", ""},     {"DL4DDD", "Z60", "Z60"}, {"DO5EEE", "DARC", "DARC"}};
+  int minute = 1;
+  for (const auto& c : cases) ASSERT_TRUE(LogAt(minute++, c.call, c.dok)) << c.call;
+  auto qsos = Qsos();
+  ASSERT_EQ(qsos.size(), std::size(cases));
+  for (std::size_t i = 0; i < qsos.size(); ++i) {
+    EXPECT_EQ(View(qsos[i]).dok(), cases[i].stored) << cases[i].call;
+    EXPECT_EQ(View(qsos[i]).rcvdExch().substr(0, 3), "599");  // CW
+  }
+}
+
+TEST_F(EntrySessionTest, JDokRefusedWhileFocusedAndNotStored) {
+  CreateLog();
+  EntrySession& s = OpenSession();
+  EXPECT_FALSE(LogAt(1, "DL1ABC", "J12"));
+  EXPECT_EQ(platform.TextsOf(Kind::kInform), std::vector<std::string>{"Fehler bei DOK-Angabe"});
+  EXPECT_TRUE(Qsos().empty());
+  EXPECT_EQ(s.entry().dok(), "");
+  // Corrected, the same entry is stored.
+  s.ExchangeTextChanged(EntryField::kRcvd2, "N12");
+  EXPECT_TRUE(s.LeaveField(EntryField::kRcvd2, true));
+  ASSERT_EQ(Qsos().size(), 1u);
+  EXPECT_EQ(View(Qsos()[0]).dok(), "N12");
+}
+
+TEST_F(EntrySessionTest, GridFollowsTheTypedDok) {
+  CreateLog();
+  EntrySession& s = OpenSession();
+  ASSERT_TRUE(LogAt(1, "DL1AAA", "N01"));
+  SetClock(14, 11, 2026, 8, 2, 0);
+  s.ClockTick();
+  s.CallTextChanged("DL2BBB");
+  s.LeaveField(EntryField::kCall, true);
+  s.ExchangeTextChanged(EntryField::kRcvd2, "N02");
+  auto grid = s.View().grid;
+  ASSERT_EQ(grid.size(), 2u);
+  EXPECT_EQ(grid[0].value, "N01");
+  EXPECT_EQ(grid[0].status, WorkedStatus::kWorked);
+  EXPECT_EQ(grid[1].value, "N02");
+  EXPECT_EQ(grid[1].status, WorkedStatus::kNewByEntry);
+  EXPECT_EQ(s.totals().currentMultipliers, 2);
+  s.ExchangeTextChanged(EntryField::kRcvd2, "N01");
+  grid = s.View().grid;
+  ASSERT_EQ(grid.size(), 1u);
+  EXPECT_EQ(grid[0].status, WorkedStatus::kHitByEntry);
+  EXPECT_EQ(s.totals().currentMultipliers, 1);
+  s.Escape();
+  grid = s.View().grid;
+  ASSERT_EQ(grid.size(), 1u);
+  EXPECT_EQ(grid[0].status, WorkedStatus::kWorked);
+}
+
+TEST_F(EntrySessionTest, DeleteAsksTwiceRenumbersAndDropsTheMultiplier) {
+  CreateLog();
+  EntrySession& s = OpenSession();
+  const char* calls[] = {"DL1AAA", "DL2BBB", "DL3CCC", "DL4DDD", "DL5EEE"};
+  for (int i = 0; i < 5; ++i) ASSERT_TRUE(LogAt(i + 1, calls[i], "N0" + std::to_string(i + 1)));
+  std::uint32_t third = View(Qsos()[2]).recordNo();
+
+  platform.AnswerNextQuestion(false);
+  EXPECT_FALSE(s.DeleteQso(third));
+  EXPECT_EQ(Qsos().size(), 5u);
+
+  platform.AnswerNextQuestion(true);
+  ASSERT_TRUE(s.DeleteQso(View(Qsos()[2]).recordNo()));
+  const auto shown = platform.ShownTexts();
+  ASSERT_GE(shown.size(), 2u);
+  EXPECT_EQ(shown[shown.size() - 2].text,
+            "Durch das L\xF6schen eines Eintrages werden die Nummern aller nachfolgenden Eintr\xE4ge um 1 verringert.");
+  EXPECT_EQ(shown.back().text, "Eintrag DL3CCC l\xF6schen?");
+  auto qsos = Qsos();
+  ASSERT_EQ(qsos.size(), 4u);
+  std::vector<std::string> callsLeft;
+  for (std::size_t i = 0; i < qsos.size(); ++i) {
+    EXPECT_EQ(View(qsos[i]).serialNo(), static_cast<std::int32_t>(i + 1));
+    EXPECT_EQ(View(qsos[i]).bandNo(), static_cast<std::int32_t>(i + 1));
+    callsLeft.push_back(View(qsos[i]).call());
+  }
+  EXPECT_EQ(callsLeft, (std::vector<std::string>{"DL1AAA", "DL2BBB", "DL4DDD", "DL5EEE"}));
+  EXPECT_EQ(s.totals().currentMultipliers, 4);
+  for (const WorkedValue& w : s.View().grid) EXPECT_NE(w.value, "N03");
+  EXPECT_EQ(s.View().totalsLine.logCounter, "5");
+  EXPECT_EQ(s.entry().serialNo(), 5);
+}
+
+TEST_F(EntrySessionTest, RunningNumbersPerBandAndModeClass) {
+  CreateLog();
+  rules.modes[3] = "FM";  // the same mode class as SSB
+  EntrySession& s = OpenSession();
+  EXPECT_EQ(s.mode(), "CW");  // a new log starts in CW
+  EXPECT_EQ(s.entry().serialNo(), 1);
+  EXPECT_EQ(s.entry().bandNo(), 1);
+  EXPECT_EQ(s.entry().bandNo2(), 1);
+  EXPECT_EQ(s.entry().modeNo(), 1);
+  ASSERT_TRUE(LogAt(1, "DL1AAA", "N01"));
+  ASSERT_TRUE(LogAt(2, "DL2BBB", "N02"));
+  EXPECT_EQ(s.entry().modeNo(), 3);
+  s.ChangeBand('c');
+  EXPECT_EQ(s.entry().serialNo(), 3);
+  EXPECT_EQ(s.entry().bandNo(), 1);
+  ASSERT_TRUE(LogAt(3, "DL3CCC", "N03"));
+  s.ChangeMode("SSB");
+  EXPECT_EQ(s.entry().modeNo(), 1);
+  EXPECT_EQ(s.entry().sentExch().substr(0, 3), "59 ");
+  ASSERT_TRUE(LogAt(4, "DL4DDD", "N04"));
+  EXPECT_EQ(s.entry().modeNo(), 2);
+  s.ChangeMode("FM");  // another text of the same class starts again at 1
+  EXPECT_EQ(s.entry().modeNo(), 1);
+  auto qsos = Qsos();
+  ASSERT_EQ(qsos.size(), 4u);
+  EXPECT_EQ(View(qsos[0]).sentExch(), "599N01");
+  EXPECT_EQ(View(qsos[3]).sentExch(), "59 N01");
+  EXPECT_EQ(View(qsos[3]).mode(), "SSB");
+}
+
+TEST_F(EntrySessionTest, TwoModesSwitchAtOnce) {
+  CreateLog();
+  EntrySession& s = OpenSession();
+  EXPECT_FALSE(s.ModeKey());
+  EXPECT_EQ(s.mode(), "SSB");
+  EXPECT_FALSE(s.ModeKey());
+  EXPECT_EQ(s.mode(), "CW");
+}
+
+TEST_F(EntrySessionTest, CallAndReportNormalisedWhenCollected) {
+  CreateLog(/*manualTime=*/true);
+  rules.receivedKind[2] = 4;
+  EntrySession& s = OpenSession();
+  s.SetFieldText(EntryField::kCall, "dl1abc#");
+  s.HashTypedInCall();
+  s.CollectEntry();
+  EXPECT_EQ(s.entry().call(), "DL1ABC/P");
+  s.SetFieldText(EntryField::kCall, "DL1-ABC X");
+  s.CollectEntry();
+  EXPECT_EQ(s.entry().call(), "DL1/ABC/X");
+  s.SetFieldText(EntryField::kCall, "DL1ABCDEFGHIJK");
+  s.CollectEntry();
+  EXPECT_EQ(s.entry().call(), "DL1ABCDEFGHI");
+
+  s.SetFieldText(EntryField::kRstRcvd1, "57");
+  s.CollectEntry();
+  EXPECT_EQ(s.entry().rcvdExch().substr(0, 3), "579");  // CW
+  s.ChangeMode("SSB");
+  s.SetFieldText(EntryField::kRstRcvd1, "579");
+  s.CollectEntry();
+  EXPECT_EQ(s.entry().rcvdExch().substr(0, 3), "57 ");
+
+  s.SetFieldText(EntryField::kTime, "1230");
+  s.SetFieldText(EntryField::kDate, "14.11.2026");
+  s.CollectEntry();
+  EXPECT_EQ(s.entry().qsoTime(), 12 * 3600 + 30 * 60);
+  EXPECT_EQ(s.View().texts[FieldSlot(EntryField::kTime)], "12:30:00");
+}
+
+TEST_F(EntrySessionTest, ManualTimeOfMidnightIsNotStored) {
+  CreateLog(/*manualTime=*/true);
+  EntrySession& s = OpenSession();
+  s.SetFieldText(EntryField::kDate, "14.11.2026");
+  s.SetFieldText(EntryField::kTime, "00:00");
+  s.CallTextChanged("DL1ABC");
+  s.LeaveField(EntryField::kCall, true);
+  s.SetFieldText(EntryField::kRcvd2, "N01");
+  EXPECT_FALSE(s.LeaveField(EntryField::kRcvd2, true));
+  // With the time visible, the DOK field's Enter does not save anyway; the
+  // time field's Enter checks the entry.
+  s.SetFieldText(EntryField::kTime, "00:00");
+  EXPECT_FALSE(s.LeaveField(EntryField::kTime, true));
+  EXPECT_TRUE(Qsos().empty());
+  s.SetFieldText(EntryField::kTime, "00:01");
+  EXPECT_TRUE(s.LeaveField(EntryField::kTime, true));
+  ASSERT_EQ(Qsos().size(), 1u);
+  EXPECT_EQ(View(Qsos()[0]).qsoTime(), 60);
+  // Without automatic time the next entry keeps the previous QSO's time.
+  EXPECT_EQ(s.View().texts[FieldSlot(EntryField::kTime)], "00:01:00");
+  EXPECT_EQ(s.NextFieldOnEnter(EntryField::kRcvd2), EntryField::kTime);
+  EXPECT_EQ(s.NextFieldOnEnter(EntryField::kTime), EntryField::kDate);
+}
+
+TEST_F(EntrySessionTest, ClockAcrossMidnightWithOffset) {
+  settings.utcOffsetHours = -2;
+  CreateLog();
+  EntrySession& s = OpenSession();
+  SetClock(15, 11, 2026, 1, 30, 0);  // 01:30 local
+  s.ClockTick();
+  ASSERT_TRUE(Log("DL1ABC", "N01"));
+  auto qsos = Qsos();
+  ASSERT_EQ(qsos.size(), 1u);
+  EXPECT_EQ(View(qsos[0]).qsoTime(), 23 * 3600 + 30 * 60);
+  EXPECT_EQ(View(qsos[0]).qsoDate(), DayNumberFromCivil({2026, 11, 14}));
+}
+
+TEST_F(EntrySessionTest, SavedQsoTakesTheClockOfTheSave) {
+  CreateLog();
+  EntrySession& s = OpenSession();
+  SetClock(14, 11, 2026, 9, 0, 0);
+  s.ClockTick();
+  s.CallTextChanged("DL1ABC");
+  s.LeaveField(EntryField::kCall, true);
+  SetClock(14, 11, 2026, 9, 0, 42);  // the operator took 42 s for the DOK
+  s.ExchangeTextChanged(EntryField::kRcvd2, "N01");
+  ASSERT_TRUE(s.LeaveField(EntryField::kRcvd2, true));
+  EXPECT_EQ(View(Qsos()[0]).qsoTime(), 9 * 3600 + 42);
+  EXPECT_EQ(View(Qsos()[0]).points(), 1);
+}
+
+TEST_F(EntrySessionTest, CallBookRemembersDokAndFillsItNextTime) {
+  CreateLog();
+  EntrySession& s = OpenSession();
+  ASSERT_TRUE(LogAt(1, "DL1ABC", "N09"));
+  s.ChangeBand('c');
+  SetClock(14, 11, 2026, 8, 5, 0);
+  s.ClockTick();
+  s.CallTextChanged("DL1ABC/P");
+  s.LeaveField(EntryField::kCall, true);
+  EXPECT_EQ(s.View().texts[FieldSlot(EntryField::kRcvd2)], "N09");
+  EXPECT_EQ(s.entry().dok(), "N09");
+  EXPECT_TRUE(s.LeaveField(EntryField::kRcvd2, true));
+}
+
+TEST_F(EntrySessionTest, UnknownPrefixIsReportedButStored) {
+  CreateLog();
+  EntrySession& s = OpenSession();
+  ASSERT_TRUE(LogAt(1, "ZL1ABC", ""));
+  EXPECT_EQ(platform.TextsOf(Kind::kInform), std::vector<std::string>{"Pr\xE4" "fix unbekannt"});
+  ASSERT_TRUE(LogAt(2, "EA8ABC", ""));
+  auto qsos = Qsos();
+  EXPECT_EQ(View(qsos[0]).prefix(), "");
+  EXPECT_EQ(View(qsos[0]).points(), 1);
+  EXPECT_EQ(View(qsos[1]).prefix(), "EA8");
+  EXPECT_EQ(View(qsos[1]).continent(), "AF");
+  EXPECT_EQ(s.View().caption, "DL9XYZ  Logbuch (Contest : DEZ 2026 )");
+}
+
+TEST_F(EntrySessionTest, QsyMarkerLinesAreClearedNotCountedAndDropped) {
+  const std::int32_t log = CreateLog();
+  {
+    FileBlock* f = catalogue->OpenQsoFile(log);
+    ASSERT_NE(f, nullptr);
+    f->ClearRecordBuffer();
+    QsoRecord r(QsoRecord::Record(f->Record().data(), kQsoRecordSize));
+    r.SetCall("DL1ABC");
+    r.SetBand('b');
+    r.SetQsoDate(DayNumberFromCivil({2026, 11, 14}));
+    r.SetQsoTime(7 * 3600);
+    r.SetMode("CW");
+    r.SetDok("N01");
+    r.SetPrefix("DL");
+    r.SetMulti1("N01");
+    r.SetSerialNo(1);
+    ASSERT_TRUE(f->InsertRecord().ok());
+    f->ClearRecordBuffer();
+    r.SetQsyBand('c');
+    r.SetQsoDate(DayNumberFromCivil({2026, 11, 14}));
+    r.SetQsoTime(7 * 3600 + 60);
+    r.SetDok("N02");
+    r.SetPrefix("DL");
+    r.SetSerialNo(2);
+    ASSERT_TRUE(f->InsertRecord().ok());
+    catalogue->ReleaseQsoFile(log);
+  }
+  EntrySession& s = OpenSession();
+  // The log was renumbered at start (the last record of the multiplier
+  // index has no second column): the marker line is gone.
+  auto qsos = Qsos();
+  ASSERT_EQ(qsos.size(), 1u);
+  EXPECT_EQ(View(qsos[0]).call(), "DL1ABC");
+  EXPECT_EQ(s.totals().logCounter, 2);
+  EXPECT_EQ(View(qsos[0]).multi1(), "N01");
+}
+
+TEST_F(EntrySessionTest, SentRunningNumberKeepsGapsAfterDelete) {
+  CreateLog();
+  rules.sentKind[2] = 7;
+  rules.receivedKind[2] = 7;
+  rules.multiplierKinds.reset();
+  EntrySession& s = OpenSession();
+  EXPECT_EQ(s.entry().sentExch(), "599001");
+  for (int i = 1; i <= 3; ++i) {
+    SetClock(14, 11, 2026, 8, i, 0);
+    s.ClockTick();
+    s.CallTextChanged("DL" + std::to_string(i) + "ABC");
+    s.LeaveField(EntryField::kCall, true);
+    s.SetFieldText(EntryField::kRcvd2, "7");
+    ASSERT_TRUE(s.LeaveField(EntryField::kRcvd2, true));
+  }
+  EXPECT_EQ(View(Qsos()[0]).rcvdExch(), "599007");  // padded when saved
+  EXPECT_EQ(View(Qsos()[2]).sentExch(), "599003");
+  platform.AnswerNextQuestion(true);
+  ASSERT_TRUE(s.DeleteQso(View(Qsos()[1]).recordNo()));
+  auto qsos = Qsos();
+  ASSERT_EQ(qsos.size(), 2u);
+  EXPECT_EQ(View(qsos[0]).serialNo(), 1);
+  EXPECT_EQ(View(qsos[1]).serialNo(), 3);
+  EXPECT_TRUE(s.View().totalsPanel.multiplierColumnHidden);
+  EXPECT_EQ(s.View().totalsPanel.lines[3], "        2 Pkt.");
+}
+
+TEST_F(EntrySessionTest, InterruptedRenumberingIsFinishedFromTheCopy) {
+  const std::int32_t log = CreateLog();
+  {
+    EntrySession& s = OpenSession();
+    for (int i = 1; i <= 4; ++i) ASSERT_TRUE(LogAt(i, "DL" + std::to_string(i) + "ABC", "N0" + std::to_string(i)));
+    s.Close();
+    session.reset();
+  }
+  // A renumbering that died after emptying the QSO file: KVLKTEMP holds
+  // the copy and the marker names the log.
+  {
+    FileBlock* f = catalogue->OpenQsoFile(log);
+    FileBlock* temp = catalogue->OpenQsoTemp();
+    ASSERT_TRUE(temp->DeleteFileBlockFiles().ok());
+    Status st = f->MoveFirst(1);
+    while (st.ok()) {
+      std::copy(f->Record().begin(), f->Record().end(), temp->Record().begin());
+      QsoRecord(QsoRecord::Record(temp->Record().data(), kQsoRecordSize)).SetRecordNo(0);
+      ASSERT_TRUE(temp->InsertRecord().ok());
+      st = f->MoveNext(1);
+    }
+    ASSERT_TRUE(f->DeleteFileBlockFiles().ok());
+    catalogue->ReleaseQsoTemp();
+    catalogue->ReleaseQsoFile(log);
+    std::ofstream(dir / kRenumberMarkerName) << log;
+  }
+  EntrySession& s = OpenSession();
+  auto qsos = Qsos();
+  ASSERT_EQ(qsos.size(), 4u);
+  EXPECT_EQ(View(qsos[3]).call(), "DL4ABC");
+  EXPECT_EQ(View(qsos[3]).serialNo(), 4);
+  EXPECT_FALSE(std::filesystem::exists(dir / kRenumberMarkerName));
+  EXPECT_EQ(s.totals().logCounter, 5);
+}
+
+TEST_F(EntrySessionTest, ListenerLogNeedsTheSecondCall) {
+  CreateLog(false, /*participation=*/2);
+  ASSERT_EQ(rules.listenerLog, 1);
+  EntrySession& s = OpenSession();
+  EXPECT_TRUE(s.View().visible[FieldSlot(EntryField::kCall2)]);
+  EXPECT_TRUE(s.View().visible[FieldSlot(EntryField::kSent2)]);
+  s.CallTextChanged("DL1ABC");
+  s.LeaveField(EntryField::kCall, true);
+  s.SetFieldText(EntryField::kSent2, "N01");  // the first station's DOK
+  s.LeaveField(EntryField::kSent2, true);
+  s.SetFieldText(EntryField::kRcvd2, "N02");
+  EXPECT_FALSE(s.LeaveField(EntryField::kRcvd2, true));  // no second call yet
+  s.SetFieldText(EntryField::kCall2, "dl2xyz");
+  EXPECT_TRUE(s.LeaveField(EntryField::kRcvd2, true));
+  auto qsos = Qsos();
+  ASSERT_EQ(qsos.size(), 1u);
+  EXPECT_EQ(View(qsos[0]).call2(), "DL2XYZ");
+  EXPECT_EQ(View(qsos[0]).dok(), "N01");
+  EXPECT_EQ(View(qsos[0]).rcvdExch(), "599N01");
+  EXPECT_EQ(View(qsos[0]).sentExch(), "599N02");
+}
+
+}  // namespace
+}  // namespace korv::testing
