@@ -24,5 +24,15 @@ int RunCheck(const CommandEnv& env, CommandArgs args);
 int RunDump(const CommandEnv& env, CommandArgs args);
 // prefix import-cty FILE | prefix resolve CALL [DATE]
 int RunPrefix(const CommandEnv& env, CommandArgs args);
+// logs
+int RunLogs(const CommandEnv& env, CommandArgs args);
+// new --name NAME --call CALL [options]
+int RunNew(const CommandEnv& env, CommandArgs args);
+// add LOG CALL [EXCH...] [options]
+int RunAdd(const CommandEnv& env, CommandArgs args);
+// delete LOG SERIAL
+int RunDelete(const CommandEnv& env, CommandArgs args);
+// score LOG
+int RunScore(const CommandEnv& env, CommandArgs args);
 
 }  // namespace korv::tool

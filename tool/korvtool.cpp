@@ -26,6 +26,19 @@ constexpr const char* kUsage =
     "                              (cty.csv format, e.g. /usr/share/hamradio-files/cty.csv)\n"
     "  prefix resolve CALL [DATE]  'CALL  PREFIX  CONTINENT  CQ  ITU  ENTITYNUMBER  COUNTRY'\n"
     "                              or 'CALL  unresolved' (exit 2); DATE dd.mm.yyyy, default today\n"
+    "  logs                        the logs of the active contest: number, name, dates,\n"
+    "                              QSOs, claimed score\n"
+    "  new --name NAME --call CALL [--swl NR] [--dok DOK] [--locator LOC]\n"
+    "      [--start DD.MM.YYYY] [--end DD.MM.YYYY] [--from HH:MM] [--to HH:MM] [--type N]\n"
+    "      [--clock utc|local] [--address \"NAME;STREET;POSTCODE TOWN;COUNTRY\"]\n"
+    "      [--rst-free] [--manual-time] [--yes]\n"
+    "                              a new log, checked as the configuration window checks\n"
+    "  add LOG CALL [EXCH...] [--band B] [--mode M] [--date D] [--time T] [--rst-sent R]\n"
+    "      [--rst-rcvd R] [--sent EXCH] [--call2 CALL] [--freq MHZ] [--name N] [--qth Q]\n"
+    "                              one QSO through the logging window's entry checks\n"
+    "  delete LOG SERIAL           delete one QSO; the log is renumbered and recounted\n"
+    "  score LOG                   QSOs, multipliers and points per band, the totals and\n"
+    "                              the claimed score\n"
     "\n"
     "FILE: a name of the file catalogue (KVKK, KVSETUP, KVPREFIX, KVLK0001, ...), in any\n"
     "letter case, with or without .DAT. Further commands arrive with the program's\n"
@@ -80,6 +93,11 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   if (command == "check") return RunCheck(env, rest);
   if (command == "dump") return RunDump(env, rest);
   if (command == "prefix") return RunPrefix(env, rest);
+  if (command == "logs") return RunLogs(env, rest);
+  if (command == "new") return RunNew(env, rest);
+  if (command == "add") return RunAdd(env, rest);
+  if (command == "delete") return RunDelete(env, rest);
+  if (command == "score") return RunScore(env, rest);
   err << "korvtool: unknown command: " << command << "\n" << kUsage;
   return kExitRefused;
 }

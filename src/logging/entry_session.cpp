@@ -159,7 +159,7 @@ bool EntrySession::Open() {
   }
 
   band_ = rules_.bandSlots[1];
-  if (needsRenumber) RunRenumber();
+  if (needsRenumber && context_.renumberOnOpenAndClose) RunRenumber();
   const ContestHeader h = header();
   if (h.bandAutomatic() != 0) {
     if (auto wanted = PeriodBand(rules_, ClockNow(), band_)) band_ = *wanted;
@@ -1043,6 +1043,17 @@ bool EntrySession::DeleteQso(std::uint32_t recordNo) {
   return true;
 }
 
+void EntrySession::UsePreviousQsoDateTime() {
+  if (qsoFile_ == nullptr || !qsoFile_->MoveLast(kIndexByRecordNo).ok()) return;
+  const QsoRecord last = RecordOf(*qsoFile_);
+  lastDate_ = last.qsoDate();
+  lastTime_ = last.qsoTime();
+  QsoRecord e = entry();
+  e.SetQsoDate(lastDate_);
+  e.SetQsoTime(lastTime_);
+  ShowRecord();
+}
+
 void EntrySession::RecountAll() {
   FullRecount(*qsoFile_, Ctx(), header(), band_, tables_, totals_);
 }
@@ -1090,7 +1101,7 @@ void EntrySession::Close() {
   if (prefixFiles_.exceptionsEs != nullptr) cat.ReleasePrefixSpecials();
   callBook_ = callList_ = nullptr;
   prefixFiles_ = {};
-  RunRenumber();
+  if (context_.renumberOnOpenAndClose) RunRenumber();
   cat.ReleaseQsoFile(contestNumber_);
   qsoFile_ = nullptr;
 }

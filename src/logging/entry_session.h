@@ -100,6 +100,9 @@ struct LoggingContext {
   std::filesystem::path dataDirectory;
   PrefixChooser* chooser = nullptr;  // nullptr: no choice dialog
   bool uiGerman = true;
+  // The window renumbers at start and at closing; a caller that enters
+  // single QSOs (each saved with its final numbers) may leave that out.
+  bool renumberOnOpenAndClose = true;
 };
 
 enum class SaveSender { kEntry, kAdifImport };
@@ -170,6 +173,9 @@ class EntrySession {
   ScoreParts Score() const { return ComputeScore(totals_, rules_); }
   // The record number of the QSO stored last (0: none).
   std::uint32_t lastSavedRecordNo() const { return lastSavedRecordNo_; }
+  // The date and time of the log's last QSO become those of the entry (a
+  // caller without a running window has no previous entry).
+  void UsePreviousQsoDateTime();
   // Column widths of the QSO list, stored into the header at closing.
   void SetListColumnWidths(const std::vector<std::int16_t>& widths) { listWidths_ = widths; }
 

@@ -1,0 +1,457 @@
+// The commands that work on contest logs the way the windows do:
+//   logs                       the logs of the active contest
+//   new --name ... [options]   a new log, checked and saved as the
+//                              configuration window saves it
+//   add LOG CALL [EXCH...]     one QSO through the logging window's entry path
+//   delete LOG SERIAL          one QSO deleted as the logging window deletes
+//   score LOG                  the log recounted; the totals panel's figures
+#include <algorithm>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <system_error>
+
+#include "common/cp1252.h"
+#include "common/dates.h"
+#include "common/picture.h"
+#include "common/text.h"
+#include "files/setup.h"
+#include "logging/entry_session.h"
+#include "logging/log_configuration.h"
+#include "logging/totals.h"
+#include "refdata/bands.h"
+#include "refdata/cty_import.h"
+#include "shell/contest_catalogue.h"
+#include "shell/contest_rules.h"
+#include "shell/program_session.h"
+#include "tool/commands.h"
+#include "tool/korvtool.h"
+#include "tool/tool_context.h"
+#include "tool/tool_platform.h"
+
+namespace korv::tool {
+namespace {
+
+constexpr int kDirectoryIndexByNumber = 3;
+constexpr int kDirectoryIndexByCodeAndDate = 2;
+
+std::string Out(std::string_view cp1252) { return Cp1252ToUtf8(cp1252); }
+std::string In(std::string_view utf8) { return Utf8ToCp1252(utf8); }
+
+DayNumber Today() { return SystemNow().date; }
+
+// Options of the form --name VALUE and flags; the rest are positional.
+struct ParsedArgs {
+  std::vector<std::string> positional;
+  std::map<std::string, std::string> values;
+  std::vector<std::string> flags;
+  std::string error;
+  bool Flag(std::string_view f) const { return std::find(flags.begin(), flags.end(), f) != flags.end(); }
+  std::optional<std::string> Value(const std::string& k) const {
+    auto it = values.find(k);
+    return it == values.end() ? std::nullopt : std::optional<std::string>(it->second);
+  }
+};
+
+ParsedArgs Parse(CommandArgs args, const std::vector<std::string>& valueOptions,
+                 const std::vector<std::string>& flagOptions) {
+  ParsedArgs p;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a.size() > 2 && a.starts_with("--")) {
+      const std::string name = a.substr(2);
+      if (std::find(valueOptions.begin(), valueOptions.end(), name) != valueOptions.end()) {
+        if (i + 1 >= args.size()) {
+          p.error = "--" + name + " needs a value";
+          return p;
+        }
+        p.values[name] = args[++i];
+      } else if (std::find(flagOptions.begin(), flagOptions.end(), name) != flagOptions.end()) {
+        p.flags.push_back(name);
+      } else {
+        p.error = "unknown option " + a;
+        return p;
+      }
+    } else {
+      p.positional.push_back(a);
+    }
+  }
+  return p;
+}
+
+std::optional<std::int32_t> ParseLogNumber(const std::string& text) {
+  if (text.empty() || text.size() > 9 || !std::all_of(text.begin(), text.end(), ::isdigit)) return std::nullopt;
+  return static_cast<std::int32_t>(std::stol(text));
+}
+
+// The engine, the settings, the contest directory and the totals file, with
+// the prefix tables filled from the country file when they are empty (as
+// the program does at its first start).
+class LogTool {
+ public:
+  LogTool(const CommandEnv& env, bool answerYes)
+      : env_(env), context_(env.dataDirectory, env.out, env.err), platform_(env.err, answerYes) {}
+  ~LogTool() {
+    if (totals_ != nullptr) context_.catalogue().ReleaseTotals();
+    if (directory_ != nullptr) context_.catalogue().ReleaseContestDirectory();
+  }
+
+  bool Start() {
+    if (!context_.Start()) return false;
+    (void)LoadSettings(context_.catalogue(), settings_, Today());
+    context_.catalogue().SetSuffixTable(settings_.suffixes);
+    directory_ = context_.catalogue().OpenContestDirectory();
+    totals_ = context_.catalogue().OpenTotals();
+    if (directory_ == nullptr || totals_ == nullptr) {
+      env_.err << "korvtool: cannot open the contest directory or the totals file\n";
+      return false;
+    }
+    FileBlock* prefixes = context_.catalogue().OpenPrefixes();
+    FileBlock* specials = context_.catalogue().OpenPrefixSpecials();
+    std::error_code ec;
+    if (prefixes != nullptr && specials != nullptr && prefixes->RecordCount() == 0 &&
+        std::filesystem::is_regular_file(kDebianCountryFile, ec)) {
+      (void)ImportCtyFile(kDebianCountryFile, *prefixes, *specials);
+    }
+    if (prefixes != nullptr) context_.catalogue().ReleasePrefixes();
+    if (specials != nullptr) context_.catalogue().ReleasePrefixSpecials();
+    return !context_.Fatal();
+  }
+
+  // Makes the header of the log the directory's current record.
+  bool FindLog(std::int32_t number) {
+    KeyString key;
+    key.AppendLong(number);
+    if (!directory_->FindExact(kDirectoryIndexByNumber, key).ok()) return false;
+    const auto h = ContestHeader::Over(directory_->Record());
+    return h && h->contestCode() == kActiveContestCode;
+  }
+  std::vector<std::uint8_t> HeaderBytes() const {
+    return {directory_->Record().begin(), directory_->Record().end()};
+  }
+  ContestRules RulesFor(std::vector<std::uint8_t>& header) {
+    ContestHeader h(ContestHeader::Record(header.data(), kContestHeaderSize));
+    bool german = true;
+    return FillContestPresets(kActiveContestCode, h, german);
+  }
+  LoggingContext Logging() {
+    LoggingContext c;
+    c.platform = &platform_;
+    c.catalogue = &context_.catalogue();
+    c.directory = directory_;
+    c.totals = totals_;
+    c.settings = settings_;
+    c.dataDirectory = context_.dataDirectory();
+    return c;
+  }
+  // Prints the messages the platform showed since `from` as the reason.
+  int Refused(std::size_t from, std::string_view fallback) {
+    if (platform_.Messages().size() <= from) env_.err << Out(fallback) << "\n";
+    return kExitRefused;
+  }
+
+  ToolContext& context() { return context_; }
+  ToolPlatform& platform() { return platform_; }
+  ProgramSettings& settings() { return settings_; }
+  FileBlock* directory() { return directory_; }
+  FileBlock* totals() { return totals_; }
+
+ private:
+  const CommandEnv& env_;
+  ToolContext context_;
+  ToolPlatform platform_;
+  ProgramSettings settings_;
+  FileBlock* directory_ = nullptr;
+  FileBlock* totals_ = nullptr;
+};
+
+int Usage(const CommandEnv& env, std::string_view command, std::string_view message) {
+  env.err << "korvtool: " << command << ": " << message << "\n";
+  return kExitRefused;
+}
+
+std::string QsoLine(const QsoRecord& r) {
+  std::ostringstream s;
+  s << "QSO " << r.serialNo() << "  " << r.call() << "  " << BandName(r.band()) << "  " << r.mode() << "  "
+    << DateToText(r.qsoDate()) << " " << TimeToText(r.qsoTime()) << "  sent " << r.sentExch() << "  rcvd "
+    << r.rcvdExch() << "  points " << r.points();
+  const std::string multis = TrimBlanksTabs(r.multi1() + " " + r.multi2() + " " + r.multi3());
+  s << "  multi " << (multis.empty() ? "-" : multis);
+  return s.str();
+}
+
+}  // namespace
+
+int RunLogs(const CommandEnv& env, CommandArgs args) {
+  if (!args.empty()) return Usage(env, "logs", "takes no arguments");
+  LogTool tool(env, false);
+  if (!tool.Start()) return kExitFailure;
+  FileBlock& dir = *tool.directory();
+  std::string code(1, kActiveContestCode);
+  Status st = dir.FindAtLeast(kDirectoryIndexByCodeAndDate, KeyString(code));
+  int count = 0;
+  while (st.ok()) {
+    std::vector<std::uint8_t> bytes(dir.Record().begin(), dir.Record().end());
+    ContestHeader h(ContestHeader::Record(bytes.data(), kContestHeaderSize));
+    if (h.contestCode() != kActiveContestCode) break;
+    const ContestRules rules = tool.RulesFor(bytes);
+    KeyString key;
+    key.AppendLong(h.contestNumber());
+    const Bookmark here = dir.SavePosition(kDirectoryIndexByCodeAndDate);
+    std::optional<TotalsRecord> tr;
+    if (tool.totals()->FindExact(1, key).ok()) tr = TotalsRecord::Over(tool.totals()->Record());
+    const ScoreParts s = StoredScore(h, tr ? &*tr : nullptr, rules);
+    env.out << h.contestNumber() << "  " << Out(h.name()) << "  "
+            << (h.startDate() > 0 ? DateToText(h.startDate()) : std::string("-")) << "  "
+            << (h.endDate() > 0 ? DateToText(h.endDate()) : std::string("-")) << "  " << s.qsos << " QSO  "
+            << s.score << " Pkt.\n";
+    ++count;
+    st = dir.RestorePosition(here, 0);
+    if (!st.ok()) break;
+    st = dir.MoveNext(kDirectoryIndexByCodeAndDate);
+  }
+  if (count == 0) env.out << "no contest logs\n";
+  return tool.context().Fatal() ? kExitFailure : kExitOk;
+}
+
+int RunNew(const CommandEnv& env, CommandArgs args) {
+  const ParsedArgs p = Parse(args,
+                             {"name", "call", "swl", "dok", "locator", "start", "end", "from", "to", "type", "clock",
+                              "address"},
+                             {"rst-free", "manual-time", "yes"});
+  if (!p.error.empty()) return Usage(env, "new", p.error);
+  if (!p.positional.empty()) return Usage(env, "new", "unexpected argument " + p.positional[0]);
+  LogTool tool(env, p.Flag("yes"));
+  if (!tool.Start()) return kExitFailure;
+
+  std::vector<std::uint8_t> header(kContestHeaderSize, 0);
+  ContestHeader h(ContestHeader::Record(header.data(), kContestHeaderSize));
+  h.MarkCreated();
+  h.SetContestCode(kActiveContestCode);
+  ContestRules rules = tool.RulesFor(header);
+  LogConfiguration c = NewLogConfiguration(tool.settings(), rules);
+  auto take = [&](const char* option, std::string& field) {
+    if (auto v = p.Value(option)) field = In(*v);
+  };
+  take("name", c.name);
+  take("call", c.call);
+  take("swl", c.swlNumber);
+  take("dok", c.dok);
+  take("locator", c.locator);
+  take("start", c.startDate);
+  take("end", c.endDate);
+  take("from", c.startTime);
+  take("to", c.endTime);
+  if (auto v = p.Value("type")) {
+    auto n = ParseLogNumber(*v);
+    if (!n || *n < 1 || *n > 20 || rules.participationTypes[*n].description.empty()) {
+      return Usage(env, "new", "no participation type " + *v);
+    }
+    c.participationType = *n;
+    h.SetParticipationType(static_cast<std::uint8_t>(*n));
+    rules = tool.RulesFor(header);
+  }
+  if (auto v = p.Value("clock")) {
+    if (*v == "utc") {
+      c.clock = ComputerClock::kUtc;
+    } else if (*v == "local") {
+      c.clock = ComputerClock::kLocal;
+    } else {
+      return Usage(env, "new", "--clock is utc or local");
+    }
+  }
+  if (auto v = p.Value("address")) {
+    std::vector<std::string> parts;
+    std::string part;
+    std::istringstream in(In(*v));
+    while (std::getline(in, part, ';')) parts.push_back(part);
+    parts.resize(4);
+    c.operatorName = parts[0];
+    c.street = parts[1];
+    c.postcodeTown = parts[2];
+    c.country = parts[3];
+  }
+  if (p.Flag("rst-free")) c.rstSentFixed = c.rstReceivedFixed = false;
+  if (p.Flag("manual-time")) c.dateAutomatic = c.timeAutomatic = false;
+
+  const std::size_t before = tool.platform().Messages().size();
+  if (CheckConfiguration(c, rules, kActiveContestCode, false, tool.platform(), Today()) != ConfigurationField::kNone) {
+    return tool.Refused(before, "refused");
+  }
+  SaveTarget target{&tool.context().catalogue(), tool.directory(), tool.totals(), &tool.settings()};
+  if (!SaveConfiguration(c, rules, kActiveContestCode, false, false, h, target, tool.platform(), Today())) {
+    return kExitFailure;
+  }
+  (void)SaveSettings(tool.context().catalogue(), tool.settings(), Today());
+  if (tool.context().Fatal()) return kExitFailure;
+  env.out << h.contestNumber() << "\n";
+  return kExitOk;
+}
+
+int RunAdd(const CommandEnv& env, CommandArgs args) {
+  const ParsedArgs p = Parse(
+      args, {"band", "mode", "date", "time", "rst-sent", "rst-rcvd", "sent", "call2", "freq", "name", "qth"}, {});
+  if (!p.error.empty()) return Usage(env, "add", p.error);
+  if (p.positional.size() < 2) return Usage(env, "add", "needs LOG and CALL");
+  const auto number = ParseLogNumber(p.positional[0]);
+  if (!number) return Usage(env, "add", "no log number: " + p.positional[0]);
+  LogTool tool(env, false);
+  if (!tool.Start()) return kExitFailure;
+  if (!tool.FindLog(*number)) return Usage(env, "add", "no log " + p.positional[0] + " of the active contest");
+  std::vector<std::uint8_t> header = tool.HeaderBytes();
+  ContestRules rules = tool.RulesFor(header);
+  LoggingContext lc = tool.Logging();
+  lc.renumberOnOpenAndClose = false;
+  EntrySession s(lc, header, rules);
+  if (!s.Open()) return kExitFailure;
+
+  if (auto b = p.Value("band")) {
+    const BandIndex band = BandFromText(*b);
+    const auto bands = s.Bands();
+    if (!IsBand(band) || std::find(bands.begin(), bands.end(), band) == bands.end()) {
+      return Usage(env, "add", "band " + *b + " is not a band of this contest");
+    }
+    s.ChangeBand(band);
+  }
+  if (auto m = p.Value("mode")) {
+    const std::string mode = AsciiUpper(*m);
+    const auto modes = s.Modes();
+    if (std::find(modes.begin(), modes.end(), mode) == modes.end()) {
+      return Usage(env, "add", "mode " + *m + " is not a mode of this contest");
+    }
+    s.ChangeMode(mode);
+  }
+  const ContestHeader h(ContestHeader::Record(header.data(), kContestHeaderSize));
+  if (h.dateAutomatic() == 0 || h.timeAutomatic() == 0) s.UsePreviousQsoDateTime();
+  if (p.Value("freq") || p.Value("name") || p.Value("qth")) s.ToggleExtraFields();
+
+  // What the operator types into each field.
+  std::map<EntryField, std::string> typed;
+  typed[EntryField::kCall] = In(p.positional[1]);
+  const std::vector<EntryField> received{EntryField::kRcvd2, EntryField::kRcvd3, EntryField::kRcvd4};
+  std::size_t next = 2;
+  const EntryView view = s.View();
+  for (EntryField f : received) {
+    if (next < p.positional.size() && view.visible[FieldSlot(f)]) typed[f] = In(p.positional[next++]);
+  }
+  if (next < p.positional.size()) return Usage(env, "add", "more exchange values than exchange fields");
+  const std::pair<const char*, EntryField> options[] = {
+      {"date", EntryField::kDate},  {"time", EntryField::kTime},  {"rst-sent", EntryField::kRstSent1},
+      {"rst-rcvd", EntryField::kRstRcvd1}, {"call2", EntryField::kCall2}, {"freq", EntryField::kFreq},
+      {"name", EntryField::kName},  {"qth", EntryField::kQth}};
+  for (const auto& [option, field] : options) {
+    if (auto v = p.Value(option)) {
+      if (!view.visible[FieldSlot(field)]) {
+        return Usage(env, "add", std::string("--") + option + " is not an entry field of this log");
+      }
+      typed[field] = In(*v);
+    }
+  }
+  if (auto v = p.Value("sent")) {
+    std::vector<std::string> parts;
+    std::string part;
+    std::istringstream in(In(*v));
+    while (std::getline(in, part, '/')) parts.push_back(part);
+    const EntryField sentFields[] = {EntryField::kSent2, EntryField::kSent3, EntryField::kSent4};
+    std::size_t k = 0;
+    for (EntryField f : sentFields) {
+      if (view.visible[FieldSlot(f)] && k < parts.size()) typed[f] = parts[k++];
+    }
+    if (k == 0) return Usage(env, "add", "--sent: the sent exchange is not editable in this log");
+  }
+
+  // Enter from field to field, as the window moves the focus.
+  const std::size_t before = tool.platform().Messages().size();
+  for (const auto& [field, text] : typed) {
+    if (field != EntryField::kCall) s.SetFieldText(field, text);
+  }
+  bool saved = false;
+  EntryField field = EntryField::kCall;
+  for (int step = 0; step < kEntryFieldCount && !saved; ++step) {
+    s.FieldEntered(field);
+    if (field == EntryField::kCall) {
+      s.CallTextChanged(typed[field]);
+    } else if (auto it = typed.find(field); it != typed.end()) {
+      s.ExchangeTextChanged(field, it->second);
+    }
+    saved = s.LeaveField(field, true);
+    if (saved || s.entry().call().empty()) break;
+    field = s.NextFieldOnEnter(field);
+    if (field == EntryField::kCall) break;
+  }
+  if (!saved) {
+    s.Close();
+    return tool.Refused(before, "QSO nicht gespeichert: Datum, Zeit oder Rufzeichen ung\xFCltig");
+  }
+  const std::uint32_t recordNo = s.lastSavedRecordNo();
+  KeyString key;
+  key.AppendLong(static_cast<std::int32_t>(recordNo));
+  if (s.qsoFile()->FindExact(4, key).ok()) {
+    const QsoRecord r(QsoRecord::Record(s.qsoFile()->Record().data(), kQsoRecordSize));
+    env.out << Out(QsoLine(r)) << "\n";
+  }
+  s.Close();
+  return tool.context().Fatal() ? kExitFailure : kExitOk;
+}
+
+int RunDelete(const CommandEnv& env, CommandArgs args) {
+  if (args.size() != 2) return Usage(env, "delete", "needs LOG and SERIAL");
+  const auto number = ParseLogNumber(args[0]);
+  const auto serial = ParseLogNumber(args[1]);
+  if (!number || !serial) return Usage(env, "delete", "LOG and SERIAL are numbers");
+  LogTool tool(env, true);  // the command is the operator's confirmation
+  if (!tool.Start()) return kExitFailure;
+  if (!tool.FindLog(*number)) return Usage(env, "delete", "no log " + args[0] + " of the active contest");
+  std::vector<std::uint8_t> header = tool.HeaderBytes();
+  ContestRules rules = tool.RulesFor(header);
+  EntrySession s(tool.Logging(), header, rules);
+  if (!s.Open()) return kExitFailure;
+  KeyString key;
+  key.AppendLong(*serial);
+  std::uint32_t recordNo = 0;
+  std::string call;
+  if (s.qsoFile()->FindExact(13, key).ok()) {
+    const QsoRecord r(QsoRecord::Record(s.qsoFile()->Record().data(), kQsoRecordSize));
+    recordNo = r.recordNo();
+    call = r.call();
+  }
+  if (recordNo == 0) {
+    s.Close();
+    return Usage(env, "delete", "no QSO with serial number " + args[1]);
+  }
+  const bool deleted = s.DeleteQso(recordNo);
+  s.Close();
+  if (!deleted) return kExitRefused;
+  env.out << "deleted QSO " << *serial << "  " << Out(call) << "\n";
+  return tool.context().Fatal() ? kExitFailure : kExitOk;
+}
+
+int RunScore(const CommandEnv& env, CommandArgs args) {
+  if (args.size() != 1) return Usage(env, "score", "needs LOG");
+  const auto number = ParseLogNumber(args[0]);
+  if (!number) return Usage(env, "score", "no log number: " + args[0]);
+  LogTool tool(env, false);
+  if (!tool.Start()) return kExitFailure;
+  if (!tool.FindLog(*number)) return Usage(env, "score", "no log " + args[0] + " of the active contest");
+  std::vector<std::uint8_t> header = tool.HeaderBytes();
+  const ContestRules rules = tool.RulesFor(header);
+  const ContestHeader h(ContestHeader::Record(header.data(), kContestHeaderSize));
+  OpenedFile qsos(tool.context().catalogue(), SharedFile::kQsoLog, *number);
+  if (!qsos) return kExitFailure;
+  const ScoringContext ctx{&rules, h.contestCode(), &tool.settings().suffixes};
+  MultiplierTables tables(ctx);
+  LogTotals totals;
+  FullRecount(*qsos.get(), ctx, h, rules.bandSlots[1], tables, totals);
+  const TotalsPanel panel = BuildTotalsPanel(totals, rules, h.contestCode());
+  for (const TotalsPanel::Column& col : panel.columns) {
+    if (col.label.empty()) continue;
+    env.out << Out(col.label) << "  QSO " << col.qsos << "  Multi " << col.multipliers << "  Punkte " << col.points
+            << "\n";
+  }
+  for (const std::string& line : panel.lines) {
+    if (!line.empty()) env.out << Out(TrimBlanksTabs(line)) << "\n";
+  }
+  return tool.context().Fatal() ? kExitFailure : kExitOk;
+}
+
+}  // namespace korv::tool
