@@ -1,0 +1,43 @@
+// What every writer reads besides the QSO file: the log's header, the
+// contest's presets, the log's totals, the own station, and the moment the
+// output is made (printed by the cover sheet and the STF header).
+#pragma once
+
+#include <string>
+
+#include "common/dates.h"
+#include "files/contest_header.h"
+#include "files/setup.h"
+#include "output/claimed_score.h"
+#include "refdata/prefix_files.h"
+#include "shell/contest_rules.h"
+
+namespace korv {
+
+struct OutputContext {
+  // The current header (a view: its buffer must remain live while a writer
+  // runs). Own call, DOK, locator, contest name and participation type of
+  // the log are taken from here.
+  ContestHeader header;
+  // The presets of the log's contest (FillContestPresets for its header).
+  const ContestRules& rules;
+  // ReadLogTotals(header, totals record, rules).
+  LogTotals totals;
+  // Name, address, country and SWL number of the entrant.
+  const OwnStation& own;
+  // Today's date and the time of day (UTC) of the output.
+  DayNumber today = kNoDate;
+  TimeOfDay now = kNoTime;
+  // Open prefix files for the DXCC numbers of the ADIF export; null: the
+  // built-in table alone.
+  const PrefixFiles* prefixFiles = nullptr;
+};
+
+// The description of the header's participation type; empty when none is
+// stored or the stored position holds no type.
+std::string ParticipationDescription(const OutputContext& ctx);
+
+// The own call (trimmed) or, in a listener log, the SWL number.
+std::string OwnCallOrSwl(const OutputContext& ctx);
+
+}  // namespace korv
