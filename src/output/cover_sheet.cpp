@@ -2,7 +2,6 @@
 
 #include <string_view>
 
-#include "common/picture.h"
 #include "common/text.h"
 
 namespace korv {
@@ -22,7 +21,8 @@ constexpr std::size_t kSignatureColumn = 43;
 constexpr int kSwlClosingType = 4;
 constexpr std::string_view kSignatureField = "Unterschrift _______________";
 
-std::string N7(std::int64_t v) { return FormatPicture(v, "#######"); }
+// Seven places, right-aligned; a longer number is printed whole.
+std::string N7(std::int64_t v) { return PadLeftText(std::to_string(v), 7); }
 
 std::string Underline(const ContestRules& rules) {
   std::size_t n = kUnderlineLength;

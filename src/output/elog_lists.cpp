@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <map>
 
-#include "common/picture.h"
 #include "common/text.h"
 #include "output/cover_sheet.h"
 
@@ -24,7 +23,8 @@ constexpr std::size_t kOwnCountryKind = 3;
 constexpr std::size_t kEuropeOnlyKind = 9;
 
 std::string BandListOwnId(const OutputContext& ctx) {
-  return OwnCallOrSwl(ctx).substr(0, std::min(kBandListCallLength, OwnCallOrSwl(ctx).size()));
+  const std::string id = OwnCallOrSwl(ctx);
+  return id.substr(0, std::min(kBandListCallLength, id.size()));
 }
 
 // Position in entry order (QSY lines counted) of every record number.

@@ -48,6 +48,23 @@ TEST_F(ElogListsTest, MultiplierCheckListMatchesGolden) {
   ExpectGolden("sample-multi.txt", Bytes(ElogMultiplierCheckList(Context(), *qsoFile)));
 }
 
+TEST_F(ElogListsTest, MultiplierCheckListOfCountries) {
+  FillSampleLog();  // DL2XYZ (DL, EU) and DK3AB/P (DL) on 80 m, ON4XYZ (ON) on 80 m
+  rules.multiplierKinds.reset();
+  rules.multiplierKinds.set(2);
+  auto rows = [&] {
+    const auto lines = SplitLines(Bytes(ElogMultiplierCheckList(Context(), *qsoFile)));
+    return std::vector<std::string>(lines.begin() + 5, lines.end());
+  };
+  const std::string blanks(26, ' ');
+  EXPECT_EQ(rows(), (std::vector<std::string>{"     ON      ON4XYZ       " + blanks}));
+  rules.multiplierKinds.set(3);  // the own country counts
+  EXPECT_EQ(rows(), (std::vector<std::string>{"     DL      DL2XYZ       " + blanks,
+                                              "     ON      ON4XYZ       " + blanks}));
+  rules.multiplierKinds.set(9);  // Europe only: ON4XYZ carries no continent
+  EXPECT_EQ(rows(), (std::vector<std::string>{"     DL      DL2XYZ       " + blanks}));
+}
+
 TEST_F(ElogListsTest, QsyMarkerCountsInTheNumbersButPrintsNoLine) {
   FillSampleLog();
   const auto lines = SplitLines(Bytes(ElogQsoList(Context(), *qsoFile)));
@@ -152,6 +169,12 @@ TEST_F(ElogListsTest, SummaryByScoreRule) {
     SetSlot(1, 100, c.multipliers, c.points);
     EXPECT_EQ(QsoListSummary(Context(), 21), c.lines) << c.name;
   }
+}
+
+TEST_F(ElogListsTest, SummaryPrintsLargeNumbersWhole) {
+  SetSlot(1, 9000, 600, 30000);
+  EXPECT_EQ(QsoListSummary(Context(), 0),
+            (std::vector<std::string>{"", "(  600) x   30000", "", "18000000 Punkte"}));
 }
 
 TEST_F(ElogListsTest, SummaryJoinsTheColumnsAboveZero) {
