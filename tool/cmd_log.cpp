@@ -19,6 +19,7 @@
 #include "logging/entry_session.h"
 #include "logging/log_configuration.h"
 #include "logging/totals.h"
+#include "output/claimed_score.h"
 #include "refdata/bands.h"
 #include "refdata/cty_import.h"
 #include "shell/contest_catalogue.h"
@@ -200,11 +201,11 @@ int RunLogs(const CommandEnv& env, CommandArgs args) {
     const Bookmark here = dir.SavePosition(kDirectoryIndexByCodeAndDate);
     std::optional<TotalsRecord> tr;
     if (tool.totals()->FindExact(1, key).ok()) tr = TotalsRecord::Over(tool.totals()->Record());
-    const ScoreParts s = StoredScore(h, tr ? &*tr : nullptr, rules);
+    const StoredTotals stored = ReadStoredTotals(h, tr ? &*tr : nullptr, rules);
     env.out << h.contestNumber() << "  " << Out(h.name()) << "  "
             << (h.startDate() > 0 ? DateToText(h.startDate()) : std::string("-")) << "  "
-            << (h.endDate() > 0 ? DateToText(h.endDate()) : std::string("-")) << "  " << s.qsos << " QSO  "
-            << s.score << " Pkt.\n";
+            << (h.endDate() > 0 ? DateToText(h.endDate()) : std::string("-")) << "  " << stored.qsos << " QSO  "
+            << ClaimedScore(stored, rules) << " Pkt.\n";
     ++count;
     st = dir.RestorePosition(here, 0);
     if (!st.ok()) break;

@@ -125,27 +125,6 @@ ScoreParts ComputeScore(const LogTotals& totals, const ContestRules& rules) {
   return s;
 }
 
-ScoreParts StoredScore(const ContestHeader& header, const TotalsRecord* totalsRecord,
-                       const ContestRules& rules) {
-  LogTotals t;
-  // Slot i stands in for its band: the score rule only sums over bands.
-  if (header.totalsInTotalsRecord() != 0) {
-    if (totalsRecord == nullptr) return {};
-    for (int i = 1; i <= 100; ++i) {
-      t.pointsPerBand[static_cast<std::size_t>(i)] = totalsRecord->points(i);
-      t.qsosPerBand[static_cast<std::size_t>(i)] = totalsRecord->qsoCount(i);
-      t.multipliersPerBand[static_cast<std::size_t>(i)] = totalsRecord->multiplierCount(i);
-    }
-  } else {
-    for (int i = 1; i <= 7; ++i) {
-      t.pointsPerBand[static_cast<std::size_t>(i)] = header.points(i);
-      t.qsosPerBand[static_cast<std::size_t>(i)] = header.qsoCount(i);
-      t.multipliersPerBand[static_cast<std::size_t>(i)] = header.multiplierCount(i);
-    }
-  }
-  return ComputeScore(t, rules);
-}
-
 TotalsLine BuildTotalsLine(const LogTotals& totals, const ContestRules& rules, ContestCode code,
                            BandIndex band, bool uiGerman) {
   TotalsLine line;

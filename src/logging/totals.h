@@ -55,12 +55,6 @@ struct ScoreParts {
 };
 ScoreParts ComputeScore(const LogTotals& totals, const ContestRules& rules);
 
-// The claimed score from the stored per-band results: the totals record
-// when the header says so (totalsRecord may be nullptr otherwise), else the
-// header's counters of band slots 1 to 7.
-ScoreParts StoredScore(const ContestHeader& header, const TotalsRecord* totalsRecord,
-                       const ContestRules& rules);
-
 // The entry panel's totals line.
 struct TotalsLine {
   std::string pointsCaption;  // "Punkte 80 m"

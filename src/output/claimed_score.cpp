@@ -2,9 +2,9 @@
 
 namespace korv {
 
-LogTotals ReadLogTotals(const ContestHeader& header, const TotalsRecord* totals,
+StoredTotals ReadStoredTotals(const ContestHeader& header, const TotalsRecord* totals,
                         const ContestRules& rules) {
-  LogTotals t;
+  StoredTotals t;
   const bool fromRecord = header.totalsInTotalsRecord() != 0;
   const int slotCount = fromRecord ? kTotalsBandSlots : header_layout::kBandSlots;
   for (int i = 1; i <= kTotalsBandSlots; ++i) {
@@ -39,7 +39,7 @@ std::int64_t SlotScore(const SlotTotals& slot) {
   return slot.multipliers < 1 ? slot.points : slot.multipliers * slot.points;
 }
 
-std::int64_t ClaimedScore(const LogTotals& totals, const ContestRules& rules) {
+std::int64_t ClaimedScore(const StoredTotals& totals, const ContestRules& rules) {
   if (!HasMultiplierKinds(rules) || rules.pointsOnlyScore != 0) return totals.points;
   if (rules.bandSumScore != 0) {
     std::int64_t sum = 0;

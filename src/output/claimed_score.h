@@ -30,7 +30,7 @@ struct SlotTotals {
   std::array<std::int64_t, kMultiplierColumns> columns{};
 };
 
-struct LogTotals {
+struct StoredTotals {
   std::array<SlotTotals, kTotalsBandSlots> slots{};  // slot i at [i - 1]
   std::int64_t qsos = 0;         // Q: all slots
   std::int64_t multipliers = 0;  // M: all slots; slot 1 alone when multiplierMode is 1
@@ -42,7 +42,7 @@ struct LogTotals {
 // totals record; it is read when the header's totalsInTotalsRecord is set
 // and may be null otherwise (a missing record then reads as all zero).
 // Slot bands come from rules.bandSlots.
-LogTotals ReadLogTotals(const ContestHeader& header, const TotalsRecord* totals,
+StoredTotals ReadStoredTotals(const ContestHeader& header, const TotalsRecord* totals,
                         const ContestRules& rules);
 
 // What one band slot adds to the score when the score is the sum over the
@@ -56,7 +56,7 @@ std::int64_t SlotScore(const SlotTotals& slot);
 //   M < 1                                     P
 //   otherwise                                 M x P
 // For code '3': DOK multipliers over all bands times the QSO points.
-std::int64_t ClaimedScore(const LogTotals& totals, const ContestRules& rules);
+std::int64_t ClaimedScore(const StoredTotals& totals, const ContestRules& rules);
 
 // True when the contest has multipliers at all (multiplierKinds not empty).
 inline bool HasMultiplierKinds(const ContestRules& rules) { return rules.multiplierKinds.any(); }

@@ -41,7 +41,7 @@ std::vector<std::size_t> LabelledColumns(const ContestRules& rules) {
 
 std::string ScoreLine(const OutputContext& ctx) {
   const ContestRules& rules = ctx.rules;
-  const LogTotals& t = ctx.totals;
+  const StoredTotals& t = ctx.totals;
   const std::string p = std::to_string(t.points);
   const std::string m = std::to_string(t.multipliers);
   std::string line = std::string(kTenBlanks) + "Endergebnis:";
@@ -63,7 +63,7 @@ std::string ScoreLine(const OutputContext& ctx) {
 std::vector<CoverLine> CoverSheetLines(const OutputContext& ctx, CoverMedium medium) {
   const ContestRules& rules = ctx.rules;
   const OwnStation& own = ctx.own;
-  const LogTotals& t = ctx.totals;
+  const StoredTotals& t = ctx.totals;
   const bool printer = medium == CoverMedium::kPrinter;
   const std::vector<std::size_t> columns = LabelledColumns(rules);
   std::vector<CoverLine> lines;

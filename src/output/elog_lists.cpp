@@ -80,7 +80,7 @@ Status AppendCheckRows(const OutputContext& ctx, FileBlock& qsoFile, int index,
 
 std::vector<std::string> QsoListSummary(const OutputContext& ctx, std::size_t width) {
   const ContestRules& rules = ctx.rules;
-  const LogTotals& t = ctx.totals;
+  const StoredTotals& t = ctx.totals;
   std::vector<std::string> lines;
   lines.emplace_back();
   const std::int64_t score = ClaimedScore(t, rules);

@@ -21,8 +21,8 @@ struct OutputContext {
   ContestHeader header;
   // The presets of the log's contest (FillContestPresets for its header).
   const ContestRules& rules;
-  // ReadLogTotals(header, totals record, rules).
-  LogTotals totals;
+  // ReadStoredTotals(header, totals record, rules).
+  StoredTotals totals;
   // Name, address, country and SWL number of the entrant.
   const OwnStation& own;
   // Today's date and the time of day (UTC) of the output.

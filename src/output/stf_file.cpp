@@ -75,7 +75,7 @@ Status HighestSerialNo(FileBlock& qsoFile, std::int32_t& serialNo) {
 
 OutputResult StfFile(const OutputContext& ctx, FileBlock& qsoFile) {
   const ContestRules& rules = ctx.rules;
-  const LogTotals& t = ctx.totals;
+  const StoredTotals& t = ctx.totals;
   const OwnStation& own = ctx.own;
   const bool listener = rules.listenerLog != 0;
 
@@ -116,9 +116,13 @@ OutputResult StfFile(const OutputContext& ctx, FileBlock& qsoFile) {
     if (t.columns[1] > 0) out.RawLine("ClaimedMult2 " + std::to_string(t.columns[1]));
     if (t.columns[2] > 0) out.RawLine("ClaimedMult3 " + std::to_string(t.columns[2]));
   }
-  // The claimed score of the cover sheet: a log without multipliers claims
-  // its points, not their product with zero.
-  out.RawLine("ClaimedScore " + std::to_string(ClaimedScore(t, rules)));
+  // The STF score is the plain product whenever the contest has multiplier
+  // kinds (0 without a multiplier; the cover sheet then claims the points).
+  const ContestCode code = ctx.header.contestCode();
+  if (code != '5' && code != 'P') {
+    const std::int64_t score = HasMultiplierKinds(rules) ? t.points * t.multipliers : t.points;
+    out.RawLine("ClaimedScore " + std::to_string(score));
+  }
   out.RawLine("Club");
   const std::string dok = TrimBlanksTabs(ctx.header.dok());
   out.RawLine("Specific     " + dok.substr(0, std::min(kSpecificLength, dok.size())));

@@ -29,7 +29,7 @@ class ClaimedScoreTest : public ::testing::Test {
       totals.SetPoints(slot, slots[i].points);
     }
   }
-  std::int64_t Score() { return ClaimedScore(ReadLogTotals(header, &totals, rules), rules); }
+  std::int64_t Score() { return ClaimedScore(ReadStoredTotals(header, &totals, rules), rules); }
 
   std::array<std::uint8_t, kContestHeaderSize> headerBytes{};
   ContestHeader header{headerBytes};
@@ -77,7 +77,7 @@ TEST_F(ClaimedScoreTest, TotalsSumAllHundredSlots) {
   totals.SetColumn1Count(1, 1);
   totals.SetColumn1Count(100, 2);
   totals.SetColumn2Count(100, 3);
-  const LogTotals t = ReadLogTotals(header, &totals, rules);
+  const StoredTotals t = ReadStoredTotals(header, &totals, rules);
   EXPECT_EQ(t.qsos, 5);
   EXPECT_EQ(t.multipliers, 3);
   EXPECT_EQ(t.points, 10);
@@ -92,7 +92,7 @@ TEST_F(ClaimedScoreTest, TotalsSumAllHundredSlots) {
 TEST_F(ClaimedScoreTest, MultipliersOnceOverAllBandsAreSlotOne) {
   Fill({{3, 5, 10}, {2, 4, 6}});
   rules.multiplierMode = 1;
-  const LogTotals t = ReadLogTotals(header, &totals, rules);
+  const StoredTotals t = ReadStoredTotals(header, &totals, rules);
   EXPECT_EQ(t.multipliers, 5);
   EXPECT_EQ(ClaimedScore(t, rules), 5 * 16);
 }
@@ -108,7 +108,7 @@ TEST_F(ClaimedScoreTest, HeaderCountersWhenTheTotalsRecordIsNotUsed) {
   header.SetMultiplierCount(7, 1);
   header.SetPoints(7, 3);
   header.SetThirdMultiplierCount(7, 1);
-  const LogTotals t = ReadLogTotals(header, nullptr, rules);
+  const StoredTotals t = ReadStoredTotals(header, nullptr, rules);
   EXPECT_EQ(t.qsos, 5);
   EXPECT_EQ(t.multipliers, 3);
   EXPECT_EQ(t.points, 11);
@@ -118,7 +118,7 @@ TEST_F(ClaimedScoreTest, HeaderCountersWhenTheTotalsRecordIsNotUsed) {
 }
 
 TEST_F(ClaimedScoreTest, MissingTotalsRecordReadsAsZero) {
-  const LogTotals t = ReadLogTotals(header, nullptr, rules);
+  const StoredTotals t = ReadStoredTotals(header, nullptr, rules);
   EXPECT_EQ(t.qsos, 0);
   EXPECT_EQ(ClaimedScore(t, rules), 0);
 }

@@ -103,7 +103,7 @@ class OutputTest : public FilesTest {
   }
 
   OutputContext Context() const {
-    return OutputContext{header, rules, ReadLogTotals(header, &totals, rules), own, today, now};
+    return OutputContext{header, rules, ReadStoredTotals(header, &totals, rules), own, today, now};
   }
 
   // Inserts a record filled by `fill` into the QSO file.

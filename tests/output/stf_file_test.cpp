@@ -41,12 +41,12 @@ TEST_F(StfFileTest, EmptyLogHasTheWholeHeaderAndAnEmptyList) {
             (std::vector<std::string>{"QsoList", "EndQSOList"}));
 }
 
-TEST_F(StfFileTest, PointsWithoutMultiplierClaimThePoints) {
+TEST_F(StfFileTest, PointsWithoutMultiplierClaimTheProduct) {
   SetSlot(1, 4, 0, 12);
   const auto lines = StfLines(Context(), *qsoFile);
   EXPECT_EQ(Line(lines, "ClaimedMult"), "ClaimedMult  0");
-  // The claimed score of the cover sheet, not the product with zero.
-  EXPECT_EQ(Line(lines, "ClaimedScore"), "ClaimedScore 12");
+  // The product of points and multipliers, 0 here; the cover sheet claims 12.
+  EXPECT_EQ(Line(lines, "ClaimedScore"), "ClaimedScore 0");
 }
 
 TEST_F(StfFileTest, FurtherMultiplierColumnsOnlyAboveZero) {
