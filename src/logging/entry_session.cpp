@@ -315,7 +315,12 @@ void EntrySession::PrepareNewEntry() {
   lastFetchedCall_.clear();
   lastShownPrefix_.clear();
   germanExtraShown_ = true;
-  tables_.Rebuild(*qsoFile_, band_);
+  if (tablesCurrent_) {
+    tables_.Commit();
+    tablesCurrent_ = false;
+  } else {
+    tables_.Rebuild(*qsoFile_, band_);
+  }
   RefreshAfterCountChange();
 
   QsoRecord e = entry();
@@ -901,6 +906,8 @@ bool EntrySession::Save(SaveSender sender) {
   // example a duplicate stored meanwhile) is never stored.
   if (e.qsoDate() <= 0 || e.qsoTime() <= 0 || !CallIsValid(e.call(), context_.settings.suffixes)) return false;
   lastFrequency_ = e.frequency();
+  // The multiplier columns and the tables follow the values as stored.
+  EvaluateEntryMultipliers();
   if (editing_ == 0) {
     e.SetSerialNo(preparedSerialNo_);
     e.SetBandNo(preparedBandNo_);
@@ -945,6 +952,7 @@ bool EntrySession::Save(SaveSender sender) {
   lastSavedRecordNo_ = e.recordNo();
   if (!e.IsQsyMarker()) AddSavedQso(totals_, rules_, code(), band_, e.points());
   tables_.Commit();
+  tablesCurrent_ = true;
   UpdateCallBook();
   context_.platform->ProcessPendingEvents();
   PrepareNewEntry();

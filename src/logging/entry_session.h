@@ -249,6 +249,9 @@ class EntrySession {
   bool sentEditable_ = false;      // "RSTs nicht sperren" of the totals record
   bool extraShown_ = false;        // frequency, name and QTH fields (F9)
   bool duplicateCleared_ = false;  // the call check found a duplicate
+  // The worked tables already hold every stored QSO of the current band:
+  // a save adds its own values, so the next entry needs no rebuild.
+  bool tablesCurrent_ = false;
   std::string resolvedCall_;       // the call the prefix was resolved for
   std::string lastFetchedCall_;    // the call the stored exchange was fetched for
 
