@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <new>
 
 #include "common/cp1252.h"
 #include "common/text.h"
@@ -75,8 +76,9 @@ BrowseResult TKBrowser::Browse(FileBlock* fileBlock, int indexNumber, const KeyS
                                const KeyString& upper) {
   Unbind();
   if (fileBlock == nullptr) return BrowseFailed(kStepFileBlock, kBadDriver);
-  rows_.reserve(kBrowserMaxRows);
-  if (rows_.capacity() < static_cast<std::size_t>(kBrowserMaxRows)) {
+  try {
+    rows_.reserve(kBrowserMaxRows);
+  } catch (const std::bad_alloc&) {
     return BrowseFailed(kStepRowBuffer, kNoMemory);
   }
   if (fileBlock->RecordCount() < 0) return BrowseFailed(kStepTouch, kCannotOpen);

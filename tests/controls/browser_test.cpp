@@ -711,6 +711,26 @@ TEST(BrowserCost, MovesOnALargeFileReadAboutOneScreen) {
     EXPECT_EQ(static_cast<int>(browser.Rows().size()), kRows) << what;
   }
   EXPECT_EQ(browser.ScrollMax(), kScrollCoarseMax);
+
+  // On the coarse scale the thumb still finds entries in their order, spread
+  // over the whole file.
+  std::vector<std::string> byCall;
+  for (const BrowseRecord& r : file.Sorted(kByCall)) byCall.push_back(r.call);
+  auto ordinal = [&] {
+    const std::string& row = browser.Rows()[static_cast<std::size_t>(browser.SelectedRow() - 1)].text;
+    const std::string call = row.substr(0, row.find(';'));
+    return std::lower_bound(byCall.begin(), byCall.end(), call) - byCall.begin();
+  };
+  long last = -1;
+  for (int thumb = 10; thumb < kScrollCoarseMax; thumb += 20) {
+    browser.ScrollTo(thumb);
+    const long at = ordinal();
+    EXPECT_GT(at, last) << "thumb " << thumb;
+    EXPECT_NEAR(static_cast<double>(at) / kRecords, static_cast<double>(thumb) / kScrollCoarseMax,
+                0.05)
+        << "thumb " << thumb;
+    last = at;
+  }
 }
 
 }  // namespace
