@@ -232,8 +232,9 @@ class TKBrowser {
   // record where it still exists (else the entry after it, else the last).
   void RefreshRows();
   // Fills the screen so that the first entry at or after (key, ref) in the
-  // range is selected on the top row (the first entry of the range when
-  // (key, ref) lies before it; the last when after it).
+  // range is selected (the first entry of the range when (key, ref) lies
+  // before it; the last when after it). It is shown on the top row unless it
+  // is one of the last screenful, which always fills the screen.
   void LocateKey(const KeyString& key, RecordRef ref);
 
   // Reads the selected row's record into the record buffer. On failure

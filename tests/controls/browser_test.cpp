@@ -232,7 +232,7 @@ TEST_F(BrowserTest, LocateKeySelectsTheEntryOrClipsToTheRange) {
   Bind(8, kByGroup, KeyString("B"), KeyString("B"));
   const std::vector<std::string> inB =
       Expected(kByGroup, [](const BrowseRecord& r) { return r.group == 'B'; });
-  const BrowseRecord& middle = file.Sorted(kByGroup)[45];
+  const BrowseRecord middle = file.Sorted(kByGroup)[45];
   ASSERT_EQ(middle.group, 'B');
   KeyString middleKey("B");
   middleKey.AppendLong(middle.number);
