@@ -37,7 +37,7 @@ constexpr std::string_view kCloseHint = "Schlie\xDF""en der Liste";
 constexpr std::string_view kSortCaption = "Sortierung:";
 constexpr std::string_view kSortPlaceholder = "Sortierung";
 
-struct ToolSpec {
+struct ToolDef {
   BrowTool tool;
   const char* glyph;
   std::string_view hint;
@@ -46,7 +46,7 @@ struct ToolSpec {
   bool bar;     // a bar in front of the arrow (first / last entry)
 };
 
-constexpr ToolSpec kToolSpecs[] = {
+constexpr ToolDef kToolDefs[] = {
     {BrowTool::kFirst, "BTNENDH", "Dateianfang", true, 1, true},
     {BrowTool::kPageBack, "BTNSEITEH", "vorige Seite", true, 2, false},
     {BrowTool::kPrevious, "BTNEINSH", "voriger Datensatz", true, 1, false},
@@ -56,21 +56,21 @@ constexpr ToolSpec kToolSpecs[] = {
 };
 
 // The 10 x 10 arrow glyphs of the tool bar, painted (no bitmap resources).
-QIcon ArrowGlyph(const ToolSpec& spec, const QColor& colour) {
+QIcon ArrowGlyph(const ToolDef& def, const QColor& colour) {
   QPixmap pixmap(kGlyphSize, kGlyphSize);
   pixmap.fill(Qt::transparent);
   QPainter p(&pixmap);
   p.setPen(Qt::NoPen);
   p.setBrush(colour);
-  const int height = spec.arrows == 2 ? 4 : 5;
-  int y = spec.bar ? 3 : (spec.arrows == 2 ? 1 : 2);
-  if (spec.bar && !spec.up) y = 1;
-  for (int i = 0; i < spec.arrows; ++i, y += height) {
-    const int tip = spec.up ? y : y + height - 1;
-    const int base = spec.up ? y + height - 1 : y;
+  const int height = def.arrows == 2 ? 4 : 5;
+  int y = def.bar ? 3 : (def.arrows == 2 ? 1 : 2);
+  if (def.bar && !def.up) y = 1;
+  for (int i = 0; i < def.arrows; ++i, y += height) {
+    const int tip = def.up ? y : y + height - 1;
+    const int base = def.up ? y + height - 1 : y;
     p.drawPolygon(QPolygon({QPoint(5, tip), QPoint(9, base), QPoint(1, base)}));
   }
-  if (spec.bar) p.drawRect(spec.up ? QRect(1, 0, 8, 1) : QRect(1, 8, 8, 1));
+  if (def.bar) p.drawRect(def.up ? QRect(1, 0, 8, 1) : QRect(1, 8, 8, 1));
   return QIcon(pixmap);
 }
 
@@ -179,9 +179,9 @@ void TkxBrow::BuildWidgets() {
   auto* tools = new QHBoxLayout(m_toolBar);
   tools->setContentsMargins(0, 0, 0, 0);
   tools->setSpacing(0);
-  for (const ToolSpec& spec : kToolSpecs) {
-    QToolButton* b = AddTool(m_toolBar, spec.tool, spec.glyph, spec.hint);
-    b->setIcon(ArrowGlyph(spec, palette.color(QPalette::ButtonText)));
+  for (const ToolDef& def : kToolDefs) {
+    QToolButton* b = AddTool(m_toolBar, def.tool, def.glyph, def.hint);
+    b->setIcon(ArrowGlyph(def, palette.color(QPalette::ButtonText)));
     tools->addWidget(b);
   }
   m_closeBottom = new QToolButton(m_bottom);
