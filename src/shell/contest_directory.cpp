@@ -44,8 +44,10 @@ std::string JoinColumns(int sortOrder, const std::string& name, const std::strin
 std::string ContestListRow(const ContestHeader& header, int sortOrder,
                            std::string_view datePicture) {
   const std::string name = Cut(header.name() + " ", kNameColumnWidth);
-  return " " + JoinColumns(sortOrder, name, DateColumn(header.startDate(), datePicture),
+  std::string row(1, ' ');
+  row += JoinColumns(sortOrder, name, DateColumn(header.startDate(), datePicture),
                      DateColumn(header.endDate(), datePicture));
+  return row;
 }
 
 std::string ContestListHeaderLine(int sortOrder, std::string_view datePicture, bool uiGerman) {
@@ -53,7 +55,8 @@ std::string ContestListHeaderLine(int sortOrder, std::string_view datePicture, b
   const std::string name = PadText(" Name", kNameColumnWidth);
   const std::string start = PadRight(PickText(uiGerman, "Datum (von)", "Date (from)"), dateWidth);
   const std::string end = PadRight(PickText(uiGerman, "Datum (bis)", " Date (to) "), dateWidth);
-  std::string line = " " + JoinColumns(sortOrder, name, start, end);
+  std::string line(1, ' ');
+  line += JoinColumns(sortOrder, name, start, end);
   line.append(kHeaderTrailingBlanks, ' ');
   return Cut(std::move(line), kHeaderLineMax);
 }

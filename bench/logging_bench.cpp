@@ -1,0 +1,386 @@
+// Logging benchmark: the entry session on DEZ logs of 1000, 10000 and
+// 100000 QSOs generated through the session itself (German and foreign
+// calls, DOKs, three bands, two modes). Figures per size:
+//   keystroke  the live call check plus the call-exit checks of one typed
+//              call (duplicate rule, call book, prefix, multipliers):
+//              median and 99th percentile
+//   save       one QSO stored with flush-after-write: CPU time, wall time,
+//              file syncs per save and per file
+//   delete     one QSO deleted: renumbering plus recalculation, wall time
+//   memory     resident size of a fresh process before and after opening
+//              the log in an entry session
+//
+//   korv_bench_logging [--sizes 1000,10000,100000] [--dir DIR] [--keep]
+#include <fcntl.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "common/dates.h"
+#include "files/catalogue.h"
+#include "files/contest_header.h"
+#include "logging/entry_session.h"
+#include "platform/scripted_platform.h"
+#include "refdata/cty_import.h"
+#include "shell/contest_rules.h"
+#include "storage/engine.h"
+
+namespace {
+std::atomic<bool> g_countSyncs{false};
+std::map<std::string, int>* g_syncsByFile = nullptr;
+
+std::string PathOf(int fd) {
+  char link[64];
+  std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+  char target[512];
+  const ssize_t n = ::readlink(link, target, sizeof target - 1);
+  if (n <= 0) return "?";
+  target[n] = 0;
+  return std::filesystem::path(target).filename().string();
+}
+void CountSync(int fd) {
+  if (g_countSyncs.load() && g_syncsByFile != nullptr) ++(*g_syncsByFile)[PathOf(fd)];
+}
+}  // namespace
+
+// The engine links statically: its syncs come through these definitions.
+extern "C" int fsync(int fd) {
+  CountSync(fd);
+  return static_cast<int>(::syscall(SYS_fsync, fd));
+}
+extern "C" int fdatasync(int fd) {
+  CountSync(fd);
+  return static_cast<int>(::syscall(SYS_fdatasync, fd));
+}
+
+namespace korv {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+class BenchFatal : public FatalHandler {
+ public:
+  void OnFatal(const ErrorList&, const std::string& message) override {
+    std::fprintf(stderr, "fatal storage error: %s\n", message.c_str());
+    std::exit(1);
+  }
+};
+
+double CpuSeconds() {
+  timespec ts{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+
+long ResidentKb() {
+  std::ifstream in("/proc/self/status");
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.rfind("VmRSS:", 0) == 0) return std::strtol(line.c_str() + 6, nullptr, 10);
+  }
+  return -1;
+}
+
+// Unique realistic calls: German prefixes with district digit and suffix,
+// a few foreign ones.
+std::string CallOf(std::uint32_t i) {
+  static const char* kGerman[] = {"DL", "DK", "DJ", "DO", "DF", "DG", "DH", "DM", "DB", "DC"};
+  static const char* kForeign[] = {"OE", "F", "G", "PA", "ON", "OK", "SP", "HB9", "I", "EA"};
+  std::string suffix;
+  std::uint32_t n = i / 10;
+  for (int k = 0; k < 3; ++k) {
+    suffix += static_cast<char>('A' + n % 26);
+    n /= 26;
+  }
+  const std::uint32_t digit = (i / 7) % 10;
+  if (i % 9 == 0) return std::string(kForeign[(i / 9) % 10]) + std::to_string(digit) + suffix;
+  return std::string(kGerman[i % 10]) + std::to_string(digit) + suffix + (n % 2 ? "" : "X");
+}
+
+std::string DokOf(std::mt19937& rng) {
+  const auto r = rng() % 100;
+  if (r < 30) return "N" + std::to_string(10 + rng() % 90);
+  if (r < 35) {
+    static const char* kSpecial[] = {"WN", "Z60", "1N", "13N", "Z14"};
+    return kSpecial[rng() % 5];
+  }
+  return std::string(1, static_cast<char>('A' + rng() % 26)) + std::to_string(10 + rng() % 90);
+}
+
+struct Log {
+  fs::path dir;
+  BenchFatal fatal;
+  std::unique_ptr<StorageEngine> engine;
+  std::unique_ptr<FileCatalogue> catalogue;
+  FileBlock* directory = nullptr;
+  FileBlock* totals = nullptr;
+  ScriptedPlatform platform;
+  ContestRules rules;
+  std::vector<std::uint8_t> header;
+  std::unique_ptr<EntrySession> session;
+  int second = 0;
+
+  void Start(const fs::path& where, bool create) {
+    dir = where;
+    EngineOptions options;
+    options.dataDirectory = dir;
+    options.fatalHandler = &fatal;
+    engine = std::make_unique<StorageEngine>(options);
+    (void)engine->InitFileManager(160, 32);
+    catalogue = std::make_unique<FileCatalogue>(*engine);
+    if (create) {
+      FileBlock* prefix = catalogue->OpenPrefixes();
+      FileBlock* specials = catalogue->OpenPrefixSpecials();
+      if (fs::exists("/usr/share/hamradio-files/cty.csv")) {
+        ImportCtyFile("/usr/share/hamradio-files/cty.csv", *prefix, *specials);
+      } else {
+        ImportCty("DL,Germany,230,EU,14,28,51,-10,-1,DA DB DC DD DE DF DG DH DI DJ DK DL DM DN DO DP DQ DR;\n"
+                  "OE,Austria,206,EU,15,28,47,-13,-1,OE;\nF,France,227,EU,14,27,46,-2,-1,F;\n",
+                  *prefix, *specials);
+      }
+      catalogue->ReleasePrefixes();
+      catalogue->ReleasePrefixSpecials();
+    }
+    directory = catalogue->OpenContestDirectory();
+    totals = catalogue->OpenTotals();
+    if (create) {
+      directory->ClearRecordBuffer();
+      ContestHeader h(ContestHeader::Record(directory->Record().data(), kContestHeaderSize));
+      h.MarkCreated();
+      h.SetContestCode('3');
+      h.SetName("DEZ Bench");
+      h.SetDok("N01");
+      h.SetDateAutomatic(255);
+      h.SetTimeAutomatic(255);
+      h.SetParticipationType(1);
+      (void)directory->InsertRecord();
+    } else {
+      (void)directory->MoveFirst(3);
+    }
+    header.assign(directory->Record().begin(), directory->Record().end());
+    ContestHeader h(ContestHeader::Record(header.data(), kContestHeaderSize));
+    bool german = true;
+    rules = FillContestPresets('3', h, german);
+    platform.SetNow({DayNumberFromCivil({2026, 11, 14}), 7 * 3600});
+  }
+
+  void Open() {
+    LoggingContext ctx;
+    ctx.platform = &platform;
+    ctx.catalogue = catalogue.get();
+    ctx.directory = directory;
+    ctx.totals = totals;
+    ctx.settings.own.call = "DL9XYZ";
+    ctx.dataDirectory = dir;
+    session = std::make_unique<EntrySession>(ctx, header, rules);
+    session->Open();
+  }
+
+  void Tick() {
+    ++second;
+    platform.SetNow({DayNumberFromCivil({2026, 11, 14}) + second / 86400, (7 * 3600 + second) % 86400});
+    session->ClockTick();
+  }
+
+  bool Enter(const std::string& call, const std::string& dok) {
+    EntrySession& s = *session;
+    s.FieldEntered(EntryField::kCall);
+    s.CallTextChanged(call);
+    if (s.LeaveField(EntryField::kCall, true)) return true;
+    if (s.entry().call().empty()) return false;
+    s.FieldEntered(EntryField::kRcvd2);
+    s.ExchangeTextChanged(EntryField::kRcvd2, dok);
+    return s.LeaveField(EntryField::kRcvd2, true);
+  }
+};
+
+double Percentile(std::vector<double> v, double p) {
+  if (v.empty()) return 0;
+  std::sort(v.begin(), v.end());
+  const auto i = static_cast<std::size_t>(p * static_cast<double>(v.size() - 1));
+  return v[i];
+}
+
+struct SizeResult {
+  int qsos = 0;
+  double generateSeconds = 0;
+  double keyMedianMs = 0, keyP99Ms = 0;
+  double saveCpuMs = 0, saveWallMs = 0;
+  std::map<std::string, double> syncsPerSave;
+  double deleteSeconds = 0;
+  long rssBeforeKb = 0, rssAfterKb = 0;
+};
+
+SizeResult RunSize(const fs::path& root, int n, const char* self) {
+  SizeResult r;
+  r.qsos = n;
+  const fs::path dir = root / ("log-" + std::to_string(n));
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  std::mt19937 rng(12345);
+  {
+    Log log;
+    log.Start(dir, true);
+    log.Open();
+    log.session->qsoFile()->SetFlushAfterWrite(false);
+    const BandIndex bands[] = {'b', 'c', 'i'};
+    const auto t0 = Clock::now();
+    std::uint32_t next = 0;
+    int stored = 0;
+    for (int band = 0; band < 3; ++band) {
+      log.session->ChangeBand(bands[band]);
+      const int share = band == 0 ? n / 2 : band == 1 ? n / 3 : n - n / 2 - n / 3;
+      for (int i = 0; i < share; ++i) {
+        if (i % 50 == 0) log.session->ModeKey();
+        log.Tick();
+        // Every QSO band repeats the calls of the first band in part.
+        const std::uint32_t id = band > 0 && i % 3 == 0 ? static_cast<std::uint32_t>(i) : 100000 + next++;
+        if (log.Enter(CallOf(id), DokOf(rng))) ++stored;
+      }
+    }
+    log.session->qsoFile()->SetFlushAfterWrite(true);
+    (void)log.session->qsoFile()->Flush();
+    r.generateSeconds = std::chrono::duration<double>(Clock::now() - t0).count();
+    r.qsos = stored;
+
+    // Keystroke path: calls not in the log, typed and left without Enter.
+    std::vector<double> times;
+    for (int i = 0; i < 1000; ++i) {
+      const std::string call = CallOf(900000 + static_cast<std::uint32_t>(i));
+      const auto k0 = Clock::now();
+      log.session->FieldEntered(EntryField::kCall);
+      log.session->CallTextChanged(call);
+      log.session->LeaveField(EntryField::kCall, false);
+      times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - k0).count());
+      log.session->Escape();
+    }
+    r.keyMedianMs = Percentile(times, 0.5);
+    r.keyP99Ms = Percentile(times, 0.99);
+
+    // Saving with flush-after-write: CPU time and file syncs of the save.
+    std::map<std::string, int> syncs;
+    g_syncsByFile = &syncs;
+    const int saves = 100;
+    double cpu = 0, wall = 0;
+    int done = 0;
+    for (int i = 0; i < saves; ++i) {
+      log.Tick();
+      EntrySession& s = *log.session;
+      s.FieldEntered(EntryField::kCall);
+      s.CallTextChanged(CallOf(800000 + static_cast<std::uint32_t>(i)));
+      s.LeaveField(EntryField::kCall, true);
+      s.FieldEntered(EntryField::kRcvd2);
+      s.ExchangeTextChanged(EntryField::kRcvd2, DokOf(rng));
+      const double c0 = CpuSeconds();
+      const auto w0 = Clock::now();
+      g_countSyncs = true;
+      if (s.LeaveField(EntryField::kRcvd2, true)) ++done;
+      g_countSyncs = false;
+      cpu += CpuSeconds() - c0;
+      wall += std::chrono::duration<double, std::milli>(Clock::now() - w0).count();
+    }
+    g_syncsByFile = nullptr;
+    r.saveCpuMs = done ? cpu * 1000 / done : 0;
+    r.saveWallMs = done ? wall / done : 0;
+    for (const auto& [file, count] : syncs) r.syncsPerSave[file] = done ? static_cast<double>(count) / done : 0;
+
+    // Deleting one QSO in the middle: renumbering plus recalculation.
+    log.platform.AnswerNextQuestion(true);
+    FileBlock* f = log.session->qsoFile();
+    KeyString key;
+    key.AppendLong(r.qsos / 2);
+    std::uint32_t recordNo = 0;
+    if (f->FindExact(13, key).ok()) recordNo = QsoRecord(QsoRecord::Record(f->Record().data(), kQsoRecordSize)).recordNo();
+    const auto d0 = Clock::now();
+    log.session->DeleteQso(recordNo);
+    r.deleteSeconds = std::chrono::duration<double>(Clock::now() - d0).count();
+    log.session->Close();
+  }
+  // Memory: a fresh process opens the log.
+  const std::string cmd = std::string(self) + " --memory-child " + dir.string();
+  if (FILE* p = ::popen(cmd.c_str(), "r")) {
+    if (std::fscanf(p, "%ld %ld", &r.rssBeforeKb, &r.rssAfterKb) != 2) r.rssBeforeKb = r.rssAfterKb = -1;
+    ::pclose(p);
+  }
+  return r;
+}
+
+int MemoryChild(const fs::path& dir) {
+  Log log;
+  log.Start(dir, false);
+  const long before = ResidentKb();
+  log.Open();
+  const long after = ResidentKb();
+  std::printf("%ld %ld\n", before, after);
+  log.session.reset();
+  return 0;
+}
+
+}  // namespace
+}  // namespace korv
+
+int main(int argc, char** argv) {
+  namespace fs = std::filesystem;
+  std::vector<int> sizes{1000, 10000, 100000};
+  fs::path root = fs::temp_directory_path() / ("korv-logging-bench-" + std::to_string(::getpid()));
+  bool keep = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--memory-child" && i + 1 < argc) return korv::MemoryChild(argv[i + 1]);
+    if (a == "--sizes" && i + 1 < argc) {
+      sizes.clear();
+      std::string list = argv[++i];
+      std::size_t pos = 0;
+      while (pos < list.size()) {
+        const std::size_t comma = list.find(',', pos);
+        sizes.push_back(std::atoi(list.substr(pos, comma - pos).c_str()));
+        if (comma == std::string::npos) break;
+        pos = comma + 1;
+      }
+    } else if (a == "--dir" && i + 1 < argc) {
+      root = argv[++i];
+    } else if (a == "--keep") {
+      keep = true;
+    } else {
+      std::fprintf(stderr, "usage: %s [--sizes 1000,10000,100000] [--dir DIR] [--keep]\n", argv[0]);
+      return 2;
+    }
+  }
+  fs::create_directories(root);
+  std::printf("Entry session on DEZ logs (targets: keystroke median < 0.2 ms, p99 < 1 ms, at most 2x the\n"
+              "1000-QSO time; save CPU < 1 ms, <= 2 syncs per file; delete 10000 < 1 s, 100000 < 10 s;\n"
+              "memory of the open session < 64 MB)\n\n");
+  std::printf("%8s %9s %10s %10s %10s %10s %10s %9s %10s  %s\n", "QSOs", "gen s", "key med ms", "key p99 ms",
+              "save cpu ms", "save ms", "delete s", "rss0 MB", "rss+log MB", "syncs per save by file");
+  for (int n : sizes) {
+    const korv::SizeResult r = korv::RunSize(root, n, argv[0]);
+    std::string syncs;
+    for (const auto& [file, count] : r.syncsPerSave) {
+      char buf[96];
+      std::snprintf(buf, sizeof buf, "%s %.2f  ", file.c_str(), count);
+      syncs += buf;
+    }
+    std::printf("%8d %9.1f %10.3f %10.3f %10.3f %10.3f %10.3f %9.1f %10.1f  %s\n", r.qsos, r.generateSeconds,
+                r.keyMedianMs, r.keyP99Ms, r.saveCpuMs, r.saveWallMs, r.deleteSeconds,
+                static_cast<double>(r.rssBeforeKb) / 1024.0,
+                static_cast<double>(r.rssAfterKb - r.rssBeforeKb) / 1024.0, syncs.c_str());
+    std::fflush(stdout);
+  }
+  if (!keep) fs::remove_all(root);
+  return 0;
+}
