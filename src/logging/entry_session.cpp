@@ -594,16 +594,21 @@ bool EntrySession::ResolvePrefix() {
   return false;
 }
 
-std::string EntrySession::NameFor(std::string_view baseCall10, std::string* qth) {
+const EntrySession::StoredStation& EntrySession::LookUpStation(const std::string& baseCall10) {
+  if (station_.valid && station_.baseCall10 == baseCall10) return station_;
+  station_ = StoredStation{};
+  station_.valid = true;
+  station_.baseCall10 = baseCall10;
   const KeyString key(PadText(baseCall10, 10));
   if (callBook_ != nullptr && callBook_->FindExact(kCallBookIndexByCall, key).ok()) {
-    if (qth != nullptr) *qth = Cut(CallBookField(callBook_->Record(), kCallBookQth), 20);
-    return Cut(DosToAnsi(CallBookField(callBook_->Record(), kCallBookName)), 20);
+    station_.name = Cut(DosToAnsi(CallBookField(callBook_->Record(), kCallBookName)), 20);
+    station_.qth = Cut(CallBookField(callBook_->Record(), kCallBookQth), 20);
+    station_.dok = Cut(CallBookField(callBook_->Record(), kCallBookDok), 8);
+  } else if (callList_ != nullptr && callList_->FindExact(kCallListIndexByCall, key).ok()) {
+    station_.name = Cut(DosToAnsi(GetShortText(callList_->Record(), kCallListName, kCallListNameCapacity)), 20);
+    station_.dok = GetShortText(callList_->Record(), kCallListDok, kCallListDokCapacity);
   }
-  if (callList_ != nullptr && callList_->FindExact(kCallListIndexByCall, key).ok()) {
-    return Cut(DosToAnsi(GetShortText(callList_->Record(), kCallListName, kCallListNameCapacity)), 20);
-  }
-  return {};
+  return station_;
 }
 
 void EntrySession::CheckCallOnExit() {
@@ -649,11 +654,10 @@ void EntrySession::CheckCallOnExit() {
         return;
       }
       const std::string base10 = Cut(BaseCall(call, CallPart::kBaseCall, suffixes), 10);
-      std::string qth;
-      const std::string name = NameFor(base10, &qth);
-      if (!name.empty()) {
-        foundName_ = name;
-        foundQth_ = qth;
+      const StoredStation& station = LookUpStation(base10);
+      if (!station.name.empty()) {
+        foundName_ = station.name;
+        foundQth_ = station.qth;
       }
     }
   }
@@ -711,13 +715,7 @@ void EntrySession::FetchStoredExchange() {
   for (int n = 2; n <= 4; ++n) anyDokField = anyDokField || rules_.receivedKind[n] == 4;
   if (!anyDokField || call.empty()) return;
   const std::string base10 = Cut(BaseCall(call, CallPart::kBaseCall, context_.settings.suffixes), 10);
-  const KeyString key(PadText(base10, 10));
-  std::string dok;
-  if (callBook_ != nullptr && callBook_->FindExact(kCallBookIndexByCall, key).ok()) {
-    dok = Cut(CallBookField(callBook_->Record(), kCallBookDok), 8);
-  } else if (callList_ != nullptr && callList_->FindExact(kCallListIndexByCall, key).ok()) {
-    dok = GetShortText(callList_->Record(), kCallListDok, kCallListDokCapacity);
-  }
+  std::string dok = LookUpStation(base10).dok;
   dok = TrimBlanksTabs(dok);
   if (dok.empty()) return;
   const bool listener = rules_.listenerLog != 0;
@@ -893,6 +891,7 @@ void EntrySession::UpdateCallBook() {
   if (!name.empty()) changed = SetCallBookField(callBook_->Record(), kCallBookName, name) || changed;
   if (!qth.empty()) changed = SetCallBookField(callBook_->Record(), kCallBookQth, qth) || changed;
   if (changed) (void)callBook_->UpdateRecord();
+  station_.valid = false;
 }
 
 bool EntrySession::Save(SaveSender sender) {

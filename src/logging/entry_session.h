@@ -209,7 +209,16 @@ class EntrySession {
   DayNumber Today() const;
   bool InsertEntryWithRetry();
   void UpdateCallBook();
-  std::string NameFor(std::string_view baseCall10, std::string* qth);
+  // What the call book (else the call list) holds for a base call; one
+  // lookup per call, forgotten when the call book changes.
+  struct StoredStation {
+    bool valid = false;
+    std::string baseCall10;
+    std::string name;
+    std::string qth;
+    std::string dok;
+  };
+  const StoredStation& LookUpStation(const std::string& baseCall10);
   void RefreshAfterCountChange();
   ScoringContext Ctx() const { return ScoringContext{&rules_, code(), &context_.settings.suffixes}; }
 
@@ -262,6 +271,7 @@ class EntrySession {
   std::uint32_t lastSavedRecordNo_ = 0;
   std::vector<std::int16_t> listWidths_;
 
+  StoredStation station_;
   LogTotals totals_;
   MultiplierTables tables_;
 };
