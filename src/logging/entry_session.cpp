@@ -287,21 +287,25 @@ std::string EntrySession::DefaultReport() const {
 // --- preparing, showing and collecting the entry ---------------------------------------
 
 void EntrySession::ComputeRunningNumbers() {
+  ComputeRunningNumbersFor(band_, entry().mode().empty() ? mode_ : entry().mode());
+}
+
+void EntrySession::ComputeRunningNumbersFor(BandIndex band, const std::string& mode) {
   FileBlock& f = *qsoFile_;
   preparedSerialNo_ = f.MoveLast(kIndexBySerialNo).ok() ? RecordOf(f).serialNo() + 1 : 1;
   auto highest = [&](int index, bool second) -> std::int32_t {
-    if (!f.FindAtLeast(index, KeyString(std::string(1, band_))).ok()) return 1;
+    if (!f.FindAtLeast(index, KeyString(std::string(1, band))).ok()) return 1;
     const QsoRecord rec = RecordOf(f);
-    if (rec.band() != band_) return 1;
+    if (rec.band() != band) return 1;
     return (second ? rec.bandNo2() : rec.bandNo()) + 1;
   };
   preparedBandNo_ = highest(kIndexBandNoDesc, false);
   preparedBandNo2_ = highest(kIndexBandNo2Desc, true);
-  const ModeCode mc = ModeCodeFromText(entry().mode().empty() ? mode_ : entry().mode());
+  const ModeCode mc = ModeCodeFromText(mode);
   preparedModeNo_ = 1;
   if (f.FindAtLeast(kIndexByModeNoDesc, KeyString(std::string(1, mc))).ok()) {
     const QsoRecord rec = RecordOf(f);
-    if (ModeCodeFromText(rec.mode()) == mc && rec.mode() == entry().mode()) {
+    if (ModeCodeFromText(rec.mode()) == mc && rec.mode() == mode) {
       preparedModeNo_ = static_cast<std::uint16_t>(rec.modeNo() + 1);
     }
   }
@@ -630,7 +634,7 @@ void EntrySession::CheckCallOnExit() {
       }
       DuplicateQuery q;
       q.call = call;
-      q.band = band_;
+      q.band = e.band();
       const std::string mode = e.mode();
       q.mode = mode;
       q.time = e.qsoTime();
@@ -667,7 +671,7 @@ void EntrySession::CheckCallOnExit() {
   }
 }
 
-bool EntrySession::EntryIsValid() {
+bool EntrySession::EntryIsValid(bool quiet) {
   QsoRecord e = entry();
   if (e.qsoDate() <= 0 || e.qsoTime() <= 0) return false;
   if (!CallIsValid(e.call(), context_.settings.suffixes)) return false;
@@ -676,7 +680,7 @@ bool EntrySession::EntryIsValid() {
   const std::string call = e.call();
   const std::string mode = e.mode();
   q.call = call;
-  q.band = band_;
+  q.band = e.band();
   q.mode = mode;
   q.time = e.qsoTime();
   q.date = e.qsoDate();
@@ -684,6 +688,7 @@ bool EntrySession::EntryIsValid() {
   q.rule = rules_.dupeRule;
   q.includeRule5 = false;
   if (IsDuplicate(*qsoFile_, q, context_.settings.suffixes)) {
+    if (quiet) return false;
     context_.platform->Beep();
     const std::string message = DuplicateMessage(rules_.dupeRule, code(), context_.uiGerman);
     context_.platform->Inform(context_.uiGerman ? "Call " + message : message);
@@ -908,6 +913,7 @@ bool EntrySession::Save(SaveSender sender) {
   // The multiplier columns and the tables follow the values as stored.
   EvaluateEntryMultipliers();
   if (editing_ == 0) {
+    if (e.band() != band_ || e.mode() != (freeModeShown_ ? e.mode() : mode_)) ComputeRunningNumbersFor(e.band(), e.mode());
     e.SetSerialNo(preparedSerialNo_);
     e.SetBandNo(preparedBandNo_);
     e.SetBandNo2(preparedBandNo2_);
@@ -949,9 +955,10 @@ bool EntrySession::Save(SaveSender sender) {
     }
   }
   lastSavedRecordNo_ = e.recordNo();
-  if (!e.IsQsyMarker()) AddSavedQso(totals_, rules_, code(), band_, e.points());
+  const bool sameBand = e.band() == band_;
+  if (!e.IsQsyMarker() && sameBand) AddSavedQso(totals_, rules_, code(), band_, e.points());
   tables_.Commit();
-  tablesCurrent_ = true;
+  tablesCurrent_ = sameBand;
   UpdateCallBook();
   context_.platform->ProcessPendingEvents();
   PrepareNewEntry();
@@ -1048,6 +1055,18 @@ bool EntrySession::DeleteQso(std::uint32_t recordNo) {
   RunRecalculate();
   PrepareNewEntry();
   return true;
+}
+
+void EntrySession::SetEntryBandAndMode(BandIndex band, const std::string& mode) {
+  QsoRecord e = entry();
+  e.SetBand(band);
+  e.SetMode(mode);
+}
+
+void EntrySession::FinishImport() {
+  if (qsoFile_ == nullptr) return;
+  RecountAll();
+  PrepareNewEntry();
 }
 
 void EntrySession::UsePreviousQsoDateTime() {

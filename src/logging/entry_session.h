@@ -167,6 +167,7 @@ class EntrySession {
   const LogTotals& totals() const { return totals_; }
   const MultiplierTables& tables() const { return tables_; }
   ContestHeader header() { return ContestHeader(ContestHeader::Record(header_.data(), kContestHeaderSize)); }
+  ContestCode contestCode() const { return code(); }
   const ContestRules& rules() const { return rules_; }
   FileBlock* qsoFile() { return qsoFile_; }
   std::int32_t contestNumber() const { return contestNumber_; }
@@ -183,8 +184,19 @@ class EntrySession {
   void CollectEntry();
   // Shows the entry record in the texts.
   void ShowRecord();
-  // True when the entry may be stored (messages of the duplicate rules).
-  bool EntryIsValid();
+  // True when the entry may be stored (messages of the duplicate rules
+  // unless quiet).
+  bool EntryIsValid(bool quiet = false);
+
+  // --- ADIF import ----------------------------------------------------------------
+  // The entry takes the QSO's own band and mode (the current band and mode
+  // of the window stay as they are).
+  void SetEntryBandAndMode(BandIndex band, const std::string& mode);
+  // Resolves the entry's prefix without messages (the call checks of an
+  // imported QSO).
+  void ResolveEntryPrefix() { (void)ResolvePrefix(); }
+  // After an import: everything recounted, a new entry prepared.
+  void FinishImport();
 
  private:
   ContestCode code() const;
@@ -200,6 +212,7 @@ class EntrySession {
   void EvaluateEntryMultipliers();
   void FetchStoredExchange();
   void ComputeRunningNumbers();
+  void ComputeRunningNumbersFor(BandIndex band, const std::string& mode);
   void RecountAll();
   void StoreHeaderAndTotals();
   void RunRecalculate();

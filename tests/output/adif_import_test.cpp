@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include "logging/log_fixture.h"
+#include "output/adif_import.h"
+#include "output/adif_reader.h"
+
+namespace korv::testing {
+namespace {
+
+class AdifImportTest : public LogTest {};
+
+constexpr const char* kFile =
+    "Exported by another logger\n"
+    "<ADIF_VER:5>3.1.4 <EOH>\n"
+    "<CALL:6>DL1ABC <QSO_DATE:8>20261114 <TIME_ON:6>080100 <BAND:3>80m <MODE:2>CW\n"
+    "  <RST_SENT:3>599 <RST_RCVD:3>579 <DOK:3>N01 <NAME:4>hans <EOR>\n"
+    "# a comment line\n"
+    "<CALL:6>DL2XYZ <QSO_DATE:8>20261114 <TIME_ON:4>0802 <BAND:3>40M <MODE:3>SSB <DOK:3>N02 <EOR>\n"
+    "<CALL:6>DL1ABC <QSO_DATE:8>20261114 <TIME_ON:4>0803 <BAND:3>80M <MODE:2>CW <DOK:3>N01 <EOR>\n"
+    "<CALL:6>OE1XYZ <QSO_DATE:8>20261114 <TIME_ON:4>0804 <BAND:3>20M <MODE:2>CW <EOR>\n"
+    "<CALL:6>F5ABC <QSO_DATE:8>20261114 <TIME_ON:4>0805 <FREQ:5>3.550 <MODE:4>RTTY <EOR>\n"
+    "<CALL:6>DL3CCC <QSO_DATE:8>20261114 <TIME_ON:4>0806 <FREQ:5>7.020 <MODE:2>CW <DOK:3>N03 <EOR>\n";
+
+TEST_F(AdifImportTest, RecordsGoThroughTheEntryChecks) {
+  CreateLog();
+  EntrySession& s = OpenSession();
+  const std::vector<std::string> rightList = AdifLogFieldNames(s);
+  EXPECT_EQ(rightList, (std::vector<std::string>{"CALL", "QSO_DATE", "TIME_ON", "RST_SENT", "RST_RCVD", "BAND",
+                                                 "FREQ", "MODE", "DOK"}));
+  const AdifContents contents = ReadAdifText(kFile);
+  ASSERT_EQ(contents.records.size(), 6u);
+  const AdifImportCounts counts = ImportAdifRecords(s, contents.records, AdifSameNameMapping(rightList), false);
+  EXPECT_EQ(counts.imported, 3);
+  EXPECT_EQ(counts.duplicates, 1);  // DL1ABC again on 80 m
+  EXPECT_EQ(counts.bandErrors, 1);  // 20 m is no band of the contest
+  EXPECT_EQ(counts.modeErrors, 1);  // RTTY
+  EXPECT_TRUE(platform.TextsOf(ScriptedPlatform::Kind::kInform).empty());  // no box per record
+
+  auto qsos = Qsos();
+  ASSERT_EQ(qsos.size(), 3u);
+  QsoRecord first = View(qsos[0]);
+  EXPECT_EQ(first.call(), "DL1ABC");
+  EXPECT_EQ(first.band(), 'b');
+  EXPECT_EQ(first.qsoDate(), DayNumberFromCivil({2026, 11, 14}));
+  EXPECT_EQ(first.qsoTime(), 8 * 3600 + 60);  // seconds dropped
+  EXPECT_EQ(first.rcvdExch(), "579N01");
+  EXPECT_EQ(first.dok(), "N01");
+  EXPECT_EQ(first.nameQth(), "HANS;");  // values arrive upper-cased
+  EXPECT_EQ(first.prefix(), "DL");
+  EXPECT_EQ(first.multi1(), "N01");
+  QsoRecord second = View(qsos[1]);
+  EXPECT_EQ(second.band(), 'c');
+  EXPECT_EQ(second.mode(), "SSB");
+  EXPECT_FLOAT_EQ(second.frequency(), 7.0f);  // from the band
+  EXPECT_EQ(second.multi1(), "N02");
+  QsoRecord third = View(qsos[2]);
+  EXPECT_EQ(third.band(), 'c');  // from the frequency
+  EXPECT_FLOAT_EQ(third.frequency(), 7.02f);
+  EXPECT_EQ(AdifImportMessage(counts.imported, counts.duplicates, counts.bandErrors, counts.modeErrors),
+            "3 Datens\xE4tze importiert\r\n1 Calls doppelt\r\n1 fehlende oder falsche Bandangaben\r\n"
+            "1 fehlende oder falsche Modeangaben");
+  // The totals follow the imported QSOs; the window's band is unchanged.
+  EXPECT_EQ(s.band(), 'b');
+  EXPECT_EQ(s.Score().qsos, 3);
+  EXPECT_EQ(s.Score().multipliers, 3);
+  EXPECT_EQ(s.Score().score, 9);
+}
+
+TEST_F(AdifImportTest, NoCheckTakesEveryModeAndAnUnmappedFieldKeepsTheEntryText) {
+  CreateLog();
+  EntrySession& s = OpenSession();
+  std::vector<std::string> rightList = AdifSameNameMapping(AdifLogFieldNames(s));
+  rightList[4] = "RST_RCVD";     // not mapped: the entry's report stays
+  rightList.back() = "DOK (XDOK)";  // mapped to a field the record lacks
+  const AdifContents contents = ReadAdifText(
+      "<CALL:6>DL4DDD <QSO_DATE:8>20261114 <TIME_ON:4>0810 <BAND:3>80M <MODE:4>RTTY <RST_RCVD:3>339 <DOK:3>N04 "
+      "<EOR>\n");
+  const AdifImportCounts counts = ImportAdifRecords(s, contents.records, rightList, true);
+  EXPECT_EQ(counts.imported, 1);
+  auto qsos = Qsos();
+  ASSERT_EQ(qsos.size(), 1u);
+  EXPECT_EQ(View(qsos[0]).mode(), "RTTY");
+  EXPECT_EQ(View(qsos[0]).dok(), "");  // XDOK is not in the record
+  EXPECT_EQ(View(qsos[0]).rcvdExch(), "599");
+}
+
+}  // namespace
+}  // namespace korv::testing
