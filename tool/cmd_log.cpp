@@ -29,6 +29,7 @@
 #include "tool/korvtool.h"
 #include "tool/tool_context.h"
 #include "tool/tool_platform.h"
+#include "tool/log_tool.h"
 
 namespace korv::tool {
 namespace {
@@ -80,97 +81,6 @@ ParsedArgs Parse(CommandArgs args, const std::vector<std::string>& valueOptions,
   return p;
 }
 
-std::optional<std::int32_t> ParseLogNumber(const std::string& text) {
-  if (text.empty() || text.size() > 9 || !std::all_of(text.begin(), text.end(), ::isdigit)) return std::nullopt;
-  return static_cast<std::int32_t>(std::stol(text));
-}
-
-// The engine, the settings, the contest directory and the totals file, with
-// the prefix tables filled from the country file when they are empty (as
-// the program does at its first start).
-class LogTool {
- public:
-  LogTool(const CommandEnv& env, bool answerYes)
-      : env_(env), context_(env.dataDirectory, env.out, env.err), platform_(env.err, answerYes) {}
-  ~LogTool() {
-    if (totals_ != nullptr) context_.catalogue().ReleaseTotals();
-    if (directory_ != nullptr) context_.catalogue().ReleaseContestDirectory();
-  }
-
-  bool Start() {
-    if (!context_.Start()) return false;
-    (void)LoadSettings(context_.catalogue(), settings_, Today());
-    context_.catalogue().SetSuffixTable(settings_.suffixes);
-    directory_ = context_.catalogue().OpenContestDirectory();
-    totals_ = context_.catalogue().OpenTotals();
-    if (directory_ == nullptr || totals_ == nullptr) {
-      env_.err << "korvtool: cannot open the contest directory or the totals file\n";
-      return false;
-    }
-    FileBlock* prefixes = context_.catalogue().OpenPrefixes();
-    FileBlock* specials = context_.catalogue().OpenPrefixSpecials();
-    std::error_code ec;
-    if (prefixes != nullptr && specials != nullptr && prefixes->RecordCount() == 0 &&
-        std::filesystem::is_regular_file(kDebianCountryFile, ec)) {
-      (void)ImportCtyFile(kDebianCountryFile, *prefixes, *specials);
-    }
-    if (prefixes != nullptr) context_.catalogue().ReleasePrefixes();
-    if (specials != nullptr) context_.catalogue().ReleasePrefixSpecials();
-    return !context_.Fatal();
-  }
-
-  // Makes the header of the log the directory's current record.
-  bool FindLog(std::int32_t number) {
-    KeyString key;
-    key.AppendLong(number);
-    if (!directory_->FindExact(kDirectoryIndexByNumber, key).ok()) return false;
-    const auto h = ContestHeader::Over(directory_->Record());
-    return h && h->contestCode() == kActiveContestCode;
-  }
-  std::vector<std::uint8_t> HeaderBytes() const {
-    return {directory_->Record().begin(), directory_->Record().end()};
-  }
-  ContestRules RulesFor(std::vector<std::uint8_t>& header) {
-    ContestHeader h(ContestHeader::Record(header.data(), kContestHeaderSize));
-    bool german = true;
-    return FillContestPresets(kActiveContestCode, h, german);
-  }
-  LoggingContext Logging() {
-    LoggingContext c;
-    c.platform = &platform_;
-    c.catalogue = &context_.catalogue();
-    c.directory = directory_;
-    c.totals = totals_;
-    c.settings = settings_;
-    c.dataDirectory = context_.dataDirectory();
-    return c;
-  }
-  // Prints the messages the platform showed since `from` as the reason.
-  int Refused(std::size_t from, std::string_view fallback) {
-    if (platform_.Messages().size() <= from) env_.err << Out(fallback) << "\n";
-    return kExitRefused;
-  }
-
-  ToolContext& context() { return context_; }
-  ToolPlatform& platform() { return platform_; }
-  ProgramSettings& settings() { return settings_; }
-  FileBlock* directory() { return directory_; }
-  FileBlock* totals() { return totals_; }
-
- private:
-  const CommandEnv& env_;
-  ToolContext context_;
-  ToolPlatform platform_;
-  ProgramSettings settings_;
-  FileBlock* directory_ = nullptr;
-  FileBlock* totals_ = nullptr;
-};
-
-int Usage(const CommandEnv& env, std::string_view command, std::string_view message) {
-  env.err << "korvtool: " << command << ": " << message << "\n";
-  return kExitRefused;
-}
-
 std::string QsoLine(const QsoRecord& r) {
   std::ostringstream s;
   s << "QSO " << r.serialNo() << "  " << r.call() << "  " << BandName(r.band()) << "  " << r.mode() << "  "
@@ -184,7 +94,7 @@ std::string QsoLine(const QsoRecord& r) {
 }  // namespace
 
 int RunLogs(const CommandEnv& env, CommandArgs args) {
-  if (!args.empty()) return Usage(env, "logs", "takes no arguments");
+  if (!args.empty()) return LogUsage(env, "logs", "takes no arguments");
   LogTool tool(env, false);
   if (!tool.Start()) return kExitFailure;
   FileBlock& dir = *tool.directory();
@@ -220,8 +130,8 @@ int RunNew(const CommandEnv& env, CommandArgs args) {
                              {"name", "call", "swl", "dok", "locator", "start", "end", "from", "to", "type", "clock",
                               "address"},
                              {"rst-free", "manual-time", "yes"});
-  if (!p.error.empty()) return Usage(env, "new", p.error);
-  if (!p.positional.empty()) return Usage(env, "new", "unexpected argument " + p.positional[0]);
+  if (!p.error.empty()) return LogUsage(env, "new", p.error);
+  if (!p.positional.empty()) return LogUsage(env, "new", "unexpected argument " + p.positional[0]);
   LogTool tool(env, p.Flag("yes"));
   if (!tool.Start()) return kExitFailure;
 
@@ -246,7 +156,7 @@ int RunNew(const CommandEnv& env, CommandArgs args) {
   if (auto v = p.Value("type")) {
     auto n = ParseLogNumber(*v);
     if (!n || *n < 1 || *n > 20 || rules.participationTypes[*n].description.empty()) {
-      return Usage(env, "new", "no participation type " + *v);
+      return LogUsage(env, "new", "no participation type " + *v);
     }
     c.participationType = *n;
     h.SetParticipationType(static_cast<std::uint8_t>(*n));
@@ -258,7 +168,7 @@ int RunNew(const CommandEnv& env, CommandArgs args) {
     } else if (*v == "local") {
       c.clock = ComputerClock::kLocal;
     } else {
-      return Usage(env, "new", "--clock is utc or local");
+      return LogUsage(env, "new", "--clock is utc or local");
     }
   }
   if (auto v = p.Value("address")) {
@@ -292,13 +202,13 @@ int RunNew(const CommandEnv& env, CommandArgs args) {
 int RunAdd(const CommandEnv& env, CommandArgs args) {
   const ParsedArgs p = Parse(
       args, {"band", "mode", "date", "time", "rst-sent", "rst-rcvd", "sent", "call2", "freq", "name", "qth"}, {});
-  if (!p.error.empty()) return Usage(env, "add", p.error);
-  if (p.positional.size() < 2) return Usage(env, "add", "needs LOG and CALL");
+  if (!p.error.empty()) return LogUsage(env, "add", p.error);
+  if (p.positional.size() < 2) return LogUsage(env, "add", "needs LOG and CALL");
   const auto number = ParseLogNumber(p.positional[0]);
-  if (!number) return Usage(env, "add", "no log number: " + p.positional[0]);
+  if (!number) return LogUsage(env, "add", "no log number: " + p.positional[0]);
   LogTool tool(env, false);
   if (!tool.Start()) return kExitFailure;
-  if (!tool.FindLog(*number)) return Usage(env, "add", "no log " + p.positional[0] + " of the active contest");
+  if (!tool.FindLog(*number)) return LogUsage(env, "add", "no log " + p.positional[0] + " of the active contest");
   std::vector<std::uint8_t> header = tool.HeaderBytes();
   ContestRules rules = tool.RulesFor(header);
   LoggingContext lc = tool.Logging();
@@ -310,7 +220,7 @@ int RunAdd(const CommandEnv& env, CommandArgs args) {
     const BandIndex band = BandFromText(*b);
     const auto bands = s.Bands();
     if (!IsBand(band) || std::find(bands.begin(), bands.end(), band) == bands.end()) {
-      return Usage(env, "add", "band " + *b + " is not a band of this contest");
+      return LogUsage(env, "add", "band " + *b + " is not a band of this contest");
     }
     s.ChangeBand(band);
   }
@@ -318,7 +228,7 @@ int RunAdd(const CommandEnv& env, CommandArgs args) {
     const std::string mode = AsciiUpper(*m);
     const auto modes = s.Modes();
     if (std::find(modes.begin(), modes.end(), mode) == modes.end()) {
-      return Usage(env, "add", "mode " + *m + " is not a mode of this contest");
+      return LogUsage(env, "add", "mode " + *m + " is not a mode of this contest");
     }
     s.ChangeMode(mode);
   }
@@ -335,7 +245,7 @@ int RunAdd(const CommandEnv& env, CommandArgs args) {
   for (EntryField f : received) {
     if (next < p.positional.size() && view.visible[FieldSlot(f)]) typed[f] = In(p.positional[next++]);
   }
-  if (next < p.positional.size()) return Usage(env, "add", "more exchange values than exchange fields");
+  if (next < p.positional.size()) return LogUsage(env, "add", "more exchange values than exchange fields");
   const std::pair<const char*, EntryField> options[] = {
       {"date", EntryField::kDate},  {"time", EntryField::kTime},  {"rst-sent", EntryField::kRstSent1},
       {"rst-rcvd", EntryField::kRstRcvd1}, {"call2", EntryField::kCall2}, {"freq", EntryField::kFreq},
@@ -343,7 +253,7 @@ int RunAdd(const CommandEnv& env, CommandArgs args) {
   for (const auto& [option, field] : options) {
     if (auto v = p.Value(option)) {
       if (!view.visible[FieldSlot(field)]) {
-        return Usage(env, "add", std::string("--") + option + " is not an entry field of this log");
+        return LogUsage(env, "add", std::string("--") + option + " is not an entry field of this log");
       }
       typed[field] = In(*v);
     }
@@ -358,7 +268,7 @@ int RunAdd(const CommandEnv& env, CommandArgs args) {
     for (EntryField f : sentFields) {
       if (view.visible[FieldSlot(f)] && k < parts.size()) typed[f] = parts[k++];
     }
-    if (k == 0) return Usage(env, "add", "--sent: the sent exchange is not editable in this log");
+    if (k == 0) return LogUsage(env, "add", "--sent: the sent exchange is not editable in this log");
   }
 
   // Enter from field to field, as the window moves the focus.
@@ -396,13 +306,13 @@ int RunAdd(const CommandEnv& env, CommandArgs args) {
 }
 
 int RunDelete(const CommandEnv& env, CommandArgs args) {
-  if (args.size() != 2) return Usage(env, "delete", "needs LOG and SERIAL");
+  if (args.size() != 2) return LogUsage(env, "delete", "needs LOG and SERIAL");
   const auto number = ParseLogNumber(args[0]);
   const auto serial = ParseLogNumber(args[1]);
-  if (!number || !serial) return Usage(env, "delete", "LOG and SERIAL are numbers");
+  if (!number || !serial) return LogUsage(env, "delete", "LOG and SERIAL are numbers");
   LogTool tool(env, true);  // the command is the operator's confirmation
   if (!tool.Start()) return kExitFailure;
-  if (!tool.FindLog(*number)) return Usage(env, "delete", "no log " + args[0] + " of the active contest");
+  if (!tool.FindLog(*number)) return LogUsage(env, "delete", "no log " + args[0] + " of the active contest");
   std::vector<std::uint8_t> header = tool.HeaderBytes();
   ContestRules rules = tool.RulesFor(header);
   EntrySession s(tool.Logging(), header, rules);
@@ -418,7 +328,7 @@ int RunDelete(const CommandEnv& env, CommandArgs args) {
   }
   if (recordNo == 0) {
     s.Close();
-    return Usage(env, "delete", "no QSO with serial number " + args[1]);
+    return LogUsage(env, "delete", "no QSO with serial number " + args[1]);
   }
   const bool deleted = s.DeleteQso(recordNo);
   s.Close();
@@ -428,12 +338,12 @@ int RunDelete(const CommandEnv& env, CommandArgs args) {
 }
 
 int RunScore(const CommandEnv& env, CommandArgs args) {
-  if (args.size() != 1) return Usage(env, "score", "needs LOG");
+  if (args.size() != 1) return LogUsage(env, "score", "needs LOG");
   const auto number = ParseLogNumber(args[0]);
-  if (!number) return Usage(env, "score", "no log number: " + args[0]);
+  if (!number) return LogUsage(env, "score", "no log number: " + args[0]);
   LogTool tool(env, false);
   if (!tool.Start()) return kExitFailure;
-  if (!tool.FindLog(*number)) return Usage(env, "score", "no log " + args[0] + " of the active contest");
+  if (!tool.FindLog(*number)) return LogUsage(env, "score", "no log " + args[0] + " of the active contest");
   std::vector<std::uint8_t> header = tool.HeaderBytes();
   const ContestRules rules = tool.RulesFor(header);
   const ContestHeader h(ContestHeader::Record(header.data(), kContestHeaderSize));

@@ -34,5 +34,9 @@ int RunAdd(const CommandEnv& env, CommandArgs args);
 int RunDelete(const CommandEnv& env, CommandArgs args);
 // score LOG
 int RunScore(const CommandEnv& env, CommandArgs args);
+// export LOG FORMAT OUTFILE [--rst-only] [--force]
+int RunExport(const CommandEnv& env, CommandArgs args);
+// import-adif LOG FILE [--map LOGFIELD=ADIFFIELD ...] [--no-check]
+int RunImportAdif(const CommandEnv& env, CommandArgs args);
 
 }  // namespace korv::tool

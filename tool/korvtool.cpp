@@ -39,6 +39,11 @@ constexpr const char* kUsage =
     "  delete LOG SERIAL           delete one QSO; the log is renumbered and recounted\n"
     "  score LOG                   QSOs, multipliers and points per band, the totals and\n"
     "                              the claimed score\n"
+    "  export LOG FORMAT OUTFILE [--rst-only] [--force]\n"
+    "                              FORMAT: stf, adif, csv, elog-list (.ALL), elog-cover (.SUM),\n"
+    "                              elog-all (.TXT), elog-bands (.BND), elog-multi (-multi.txt)\n"
+    "  import-adif LOG FILE [--map LOGFIELD=ADIFFIELD ...] [--no-check]\n"
+    "                              QSOs of another logger through the entry checks\n"
     "\n"
     "FILE: a name of the file catalogue (KVKK, KVSETUP, KVPREFIX, KVLK0001, ...), in any\n"
     "letter case, with or without .DAT. Further commands arrive with the program's\n"
@@ -98,6 +103,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   if (command == "add") return RunAdd(env, rest);
   if (command == "delete") return RunDelete(env, rest);
   if (command == "score") return RunScore(env, rest);
+  if (command == "export") return RunExport(env, rest);
+  if (command == "import-adif") return RunImportAdif(env, rest);
   err << "korvtool: unknown command: " << command << "\n" << kUsage;
   return kExitRefused;
 }

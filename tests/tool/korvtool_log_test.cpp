@@ -116,5 +116,35 @@ TEST_F(KorvtoolLogTest, ScoreExampleFromTheShell) {
   EXPECT_TRUE(Contains(Tool({"check"}).out, "ok  KVLK0001  11 records"));
 }
 
+TEST_F(KorvtoolLogTest, ExportAndImportAdifRoundTrip) {
+  ASSERT_EQ(Tool({"new", "--name", "DEZ 2026", "--call", "DL9XYZ", "--dok", "N01", "--start", "14.11.2026", "--end",
+                  "14.11.2026", "--clock", "utc", "--type", "1", "--address", "A B;Weg 1;12345 Ort;DL"})
+                .code,
+            kExitOk);
+  ASSERT_EQ(Tool({"add", "1", "DL1AAA", "N01", "--band", "80"}).code, kExitOk);
+  ASSERT_EQ(Tool({"add", "1", "DL2BBB", "N02", "--band", "40"}).code, kExitOk);
+  const std::filesystem::path adif = dir / "log.adi";
+  const Outcome exported = Tool({"export", "1", "adif", adif.string()});
+  ASSERT_EQ(exported.code, kExitOk) << exported.err;
+  EXPECT_TRUE(Contains(exported.err, "Von der Kontrollnummer nur RS(T) exportieren?")) << exported.err;
+  EXPECT_TRUE(Contains(exported.out, "wurde erstellt."));
+  EXPECT_EQ(Tool({"export", "1", "elog-bands", (dir / "x.bnd").string()}).code, kExitRefused);
+  EXPECT_EQ(Tool({"export", "1", "edi", (dir / "x.edi").string(), "--force"}).code, kExitFailure);
+  EXPECT_EQ(Tool({"export", "1", "nonsense", (dir / "x").string()}).code, kExitRefused);
+
+  // A second log takes the exported QSOs; the exchange is mapped to the DOK.
+  ASSERT_EQ(Tool({"new", "--name", "DEZ copy", "--call", "DL9XYZ", "--dok", "N01", "--start", "14.11.2026", "--end",
+                  "14.11.2026", "--clock", "utc", "--type", "1"})
+                .code,
+            kExitOk);
+  const Outcome imported = Tool({"import-adif", "2", adif.string(), "--map", "DOK=DOK"});
+  ASSERT_EQ(imported.code, kExitOk) << imported.err;
+  EXPECT_EQ(imported.out, "2 Datens\xC3\xA4tze importiert\n");
+  EXPECT_TRUE(Contains(Tool({"score", "2"}).out, "2 Punkte =\n4 Pkt.\n"));
+  const Outcome again = Tool({"import-adif", "2", adif.string()});
+  EXPECT_TRUE(Contains(again.out, "0 Datens\xC3\xA4tze importiert\r\n2 Calls doppelt")) << again.out;
+  EXPECT_EQ(Tool({"import-adif", "2", (dir / "missing.adi").string()}).code, kExitRefused);
+}
+
 }  // namespace
 }  // namespace korv::tool
