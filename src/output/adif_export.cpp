@@ -79,7 +79,11 @@ std::string AdifRecordLine(const OutputContext& ctx, const QsoRecord& qso, bool 
   const std::string mode = qso.mode();
   line += AdifField("MODE", mode == "PR" ? std::string("PKT") : mode);
   line += AdifField("PTS", std::to_string(qso.points()));
-  line += AdifField(DistrictFieldName(rules), TrimBlanksTabs(qso.dok()));
+  const std::string_view district = DistrictFieldName(rules);
+  const std::string dok = TrimBlanksTabs(qso.dok());
+  line += AdifField(district, dok);
+  // Other loggers read the DOK from the standard field name.
+  if (district == "DOK" && !dok.empty()) line += AdifField("DARC_DOK", dok);
   line += AdifField("GRIDSQUARE", TrimBlanksTabs(qso.rxLocator()));
   const std::string prefix = TrimBlanksTabs(qso.prefix());
   if (!prefix.empty()) {

@@ -24,7 +24,7 @@ TEST_F(AdifExportTest, WholeExchangeTextsWhenNotReportsOnly) {
   ASSERT_EQ(lines.size(), 7u);  // header, <EOH>, five QSOs
   EXPECT_EQ(lines[2],
             "     <QSO_DATE:8>20090615 <TIME_ON:4>1205 <CALL:6>DL2XYZ <RST_SENT:6>59 N05 "
-            "<RST_RCVD:6>59 N01 <BAND:3>80m <MODE:3>SSB <PTS:1>1 <DOK:3>N01 <GRIDSQUARE:0> "
+            "<RST_RCVD:6>59 N01 <BAND:3>80m <MODE:3>SSB <PTS:1>1 <DOK:3>N01 <DARC_DOK:3>N01 <GRIDSQUARE:0> "
             "<DXCC:3>230 <DXCC_PFX:2>DL <FREQ:6>3.6500 <NAME:4>Hans <QTH:6>Berlin "
             "<QSL_SENT:1>Y <QSL_RCVD:1>N <EOR>");
 }
