@@ -94,7 +94,9 @@ struct FileBlock::Impl {
   // error list (the public operation reports it).
   Status MarkInUse();
   Status WriteHeader(bool sync);
-  Status FlushFiles(bool syncIndex);
+  // Syncs what was written, then clears InUse (syncing that write only
+  // with syncHeader).
+  Status FlushFiles(bool syncHeader);
   Status ReadSlot(RecordRef ref, std::uint8_t* out) const;
   Status WriteSlot(RecordRef ref, const std::uint8_t* in);
   Status AllocateSlot(RecordRef& ref);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
-#include <thread>
 #include <vector>
 
 #include "storage/engine_internal.h"
@@ -63,20 +62,18 @@ Status FileBlock::Impl::WriteHeader(bool sync) {
 
 Status FileBlock::Impl::FlushFiles(bool syncHeader) {
   if (!open || !inUseOnDisk) return Status::Ok();
-  // Pages and records reach the disk before the header says the files are clean.
-  // The two files are put on disk at the same time: the device can merge the
-  // flushes, and a durable write waits for one flush less.
-  Status st;
-  if (ix) {
-    Status datSynced;
-    std::thread datSync([&] { datSynced = dat.Sync(); });
-    st = ix->Flush(true);
-    datSync.join();
-    if (st.ok()) st = datSynced;
-  } else {
-    st = dat.Sync();
-  }
+  // Pages and records reach the disk before the header says the files are
+  // clean. A file that had no write since its last sync is not synced again
+  // (an insert put its record on disk together with InUse). The two syncs
+  // run one after the other: on a shared device two concurrent flushes cost
+  // more than two in a row, and a thread per flush costs more still.
+  Status st = ix ? ix->Flush(true) : Status::Ok();
+  if (st.ok() && dat.WrittenSinceSync()) st = dat.Sync();
   if (!st.ok()) return st;
+  // Without syncHeader the cleared InUse stays in the system's cache: lost
+  // in a power failure, it only makes the next open repair files that are
+  // complete; and no later change reaches the disk before MarkInUse has put
+  // InUse = 1 there again.
   header.inUse = 0;
   st = WriteHeader(syncHeader);
   if (st.ok()) inUseOnDisk = false;
@@ -332,8 +329,7 @@ Status FileBlock::InsertRecord() {
       return engine.Report(&fb, st, Op::kInsert, step, index, ref);
     };
     if (GetI32(fb.RecordView(), 0) != 0) return fail(Status::Error(err::kBufferMarkedDeleted), 2);
-    Status st = fb.MarkInUse();
-    if (!st.ok()) return fail(st, 3);
+    Status st;
     if (fb.bulkLoad) {
       // Keys are built when the load ends; numbers count on from the highest.
       const std::int32_t number = ++fb.bulkLastNumber;
@@ -345,9 +341,29 @@ Status FileBlock::InsertRecord() {
       st = fb.AssignAutoNumbers();
       if (!st.ok()) return fail(st, 4);
     }
+    // A slot appended at the end lies beyond the length that the header on
+    // disk accounts for: if it reaches the disk before InUse does, the next
+    // open finds the length wrong and repairs. So an append goes first and
+    // is put on disk by the same sync as InUse, and the flush at the end
+    // has only the index file left to sync. A reused slot (a live record
+    // where the header still has a free one) must wait for InUse.
+    const bool appendWithInUse = !fb.inUseOnDisk && fb.header.firstFree == -1;
+    if (!appendWithInUse) {
+      st = fb.MarkInUse();
+      if (!st.ok()) return fail(st, 3);
+    }
     RecordRef ref = 0;
+    const DataHeader before = fb.header;
     st = fb.AllocateSlot(ref);
     if (!st.ok()) return fail(st, 5, 0, ref);
+    if (appendWithInUse) {
+      st = fb.MarkInUse();
+      if (!st.ok()) {
+        fb.header = before;
+        (void)fb.dat.Truncate(fb.SlotOffset(fb.header.numRec + 1));
+        return fail(st, 3);
+      }
+    }
     fb.current = ref;
     for (int i = 1; i <= fb.numIndexes && !fb.bulkLoad; ++i) {
       st = fb.ix->AddKey(i, ref, fb.KeyOf(fb.RecordView(), i));

@@ -1124,7 +1124,7 @@ Status IndexFile::Flush(bool sync) {
     if (!st.ok()) return st;
     x.headerDirty = false;
   }
-  if (sync) {
+  if (sync && m.file.WrittenSinceSync()) {
     st = m.file.Sync();
     if (!st.ok()) return st;
   }

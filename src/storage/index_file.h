@@ -109,7 +109,8 @@ class IndexFile {
   // as stored.
   Status Open(const std::filesystem::path& path, std::span<const IndexDef> defs);
   // Writes back the changed pages of this file and every header that
-  // changed; with sync, also asks the system to put the file on disk.
+  // changed; with sync, also asks the system to put the file on disk (not
+  // when nothing was written to it since it was last put there).
   Status Flush(bool sync);
   // Flush(true), then closes the file and drops its pages from the cache.
   Status Close();

@@ -41,13 +41,16 @@ int ErrorCodeFromErrno(int error, bool opening) {
 }
 
 OsFile::OsFile(OsFile&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), path_(std::move(other.path_)) {}
+    : fd_(std::exchange(other.fd_, -1)),
+      path_(std::move(other.path_)),
+      writtenSinceSync_(std::exchange(other.writtenSinceSync_, false)) {}
 
 OsFile& OsFile::operator=(OsFile&& other) noexcept {
   if (this != &other) {
     Close();
     fd_ = std::exchange(other.fd_, -1);
     path_ = std::move(other.path_);
+    writtenSinceSync_ = std::exchange(other.writtenSinceSync_, false);
   }
   return *this;
 }
@@ -58,6 +61,7 @@ Status OsFile::Open(const std::filesystem::path& path) {
   if (fd < 0) return Status::Error(ErrorCodeFromErrno(errno, true), errno);
   fd_ = fd;
   path_ = path;
+  writtenSinceSync_ = false;
   return Status::Ok();
 }
 
@@ -70,6 +74,7 @@ Status OsFile::Create(const std::filesystem::path& path) {
   }
   fd_ = fd;
   path_ = path;
+  writtenSinceSync_ = true;  // emptied
   return Status::Ok();
 }
 
@@ -105,6 +110,7 @@ Status OsFile::ReadAt(void* buffer, std::size_t size, std::uint64_t offset) cons
 Status OsFile::WriteAt(const void* buffer, std::size_t size, std::uint64_t offset) {
   std::size_t allowed = size;
   if (FaultHook()) allowed = std::min(size, FaultHook()(path_, offset, size));
+  writtenSinceSync_ = true;
   const auto* in = static_cast<const std::uint8_t*>(buffer);
   std::size_t written = 0;
   while (written < allowed) {
@@ -122,6 +128,7 @@ Status OsFile::WriteAt(const void* buffer, std::size_t size, std::uint64_t offse
 
 Status OsFile::Sync() {
   if (::fdatasync(fd_) != 0) return Status::Error(ErrorCodeFromErrno(errno, false), errno);
+  writtenSinceSync_ = false;
   return Status::Ok();
 }
 
@@ -133,6 +140,7 @@ Status OsFile::Size(std::uint64_t& size) const {
 }
 
 Status OsFile::Truncate(std::uint64_t size) {
+  writtenSinceSync_ = true;
   if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) {
     return Status::Error(ErrorCodeFromErrno(errno, false), errno);
   }

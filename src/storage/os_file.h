@@ -43,6 +43,10 @@ class OsFile {
                     std::size_t& bytesRead) const;
   Status WriteAt(const void* buffer, std::size_t size, std::uint64_t offset);
   Status Sync();  // data to disk (fdatasync)
+  // Whether a write or truncation went through this handle since its last
+  // successful Sync (or since it was opened): a flush that finds none need
+  // not ask the system again.
+  bool WrittenSinceSync() const { return writtenSinceSync_; }
   Status Size(std::uint64_t& size) const;
   Status Truncate(std::uint64_t size);
 
@@ -56,6 +60,7 @@ class OsFile {
  private:
   int fd_ = -1;
   std::filesystem::path path_;
+  bool writtenSinceSync_ = false;
 };
 
 // File system helpers with engine codes.
