@@ -209,6 +209,12 @@ struct IndexFile::Impl {
   std::vector<Index> indexes;
   std::uint64_t rowSize = 0;
   std::uint64_t rows = 0;  // whole rows in the file, row 0 included
+  // Row 0 as it is on disk, up to the end of the last header: changed
+  // headers go out in one write together with the bytes between them.
+  std::vector<std::uint8_t> headerRow;
+  // A header write failed part way: the disk may hold any mix of old and
+  // new header bytes, so every changed header is written again.
+  bool headersUncertain = false;
   std::array<std::uint8_t, kScratchEntries * kMaxEntryBytes> scratch{};
 
   // ---- basics ----
@@ -873,8 +879,8 @@ struct IndexFile::Impl {
 
   // ---- header I/O ----
 
-  static void PutHeaderFields(Index& x) {
-    std::uint8_t* h = x.header.data();
+  static void PutHeaderFields(Index& x) { PutHeaderFields(x, x.header.data()); }
+  static void PutHeaderFields(const Index& x, std::uint8_t* h) {
     StoreI32(h + kHdrFirstFree, x.firstFree);
     StoreI32(h + kHdrNumberFree, x.numberFree);
     StoreI32(h + kHdrNumPages, x.numPages);
@@ -889,6 +895,8 @@ struct IndexFile::Impl {
     dirty = false;
     rowSize = 0;
     rows = 0;
+    headerRow.clear();
+    headersUncertain = false;
   }
 };
 
@@ -1015,6 +1023,9 @@ Status IndexFile::Create(const std::filesystem::path& path, std::span<const Inde
     return st;
   }
   m.rows = 1;
+  const Impl::Index& lastIndex = m.indexes.back();
+  m.headerRow.assign(row.begin(),
+                     row.begin() + static_cast<std::ptrdiff_t>(lastIndex.slotOffset + kIndexHeaderBytes));
   m.owner = m.cache.NewOwner();
   m.open = true;
   return Status::Ok();
@@ -1096,6 +1107,12 @@ Status IndexFile::Open(const std::filesystem::path& path, std::span<const IndexD
     }
   }
   m.rows = size / m.rowSize;
+  m.headerRow.resize(static_cast<std::size_t>(m.indexes.back().slotOffset + kIndexHeaderBytes));
+  st = m.file.ReadAt(m.headerRow.data(), m.headerRow.size(), 0);
+  if (!st.ok()) {
+    m.Reset();
+    return st;
+  }
   for (const Impl::Index& x : m.indexes) {
     // Every page of an index lies in a row of the file.
     if (x.numPages < 0 || static_cast<std::uint64_t>(x.numPages) >= m.rows)
@@ -1117,12 +1134,29 @@ Status IndexFile::Flush(bool sync) {
   if (!m.open) return Status::Ok();
   Status st = m.cache.FlushOwner(m.owner);
   if (!st.ok()) return st;
+  // The headers whose bytes differ from the disk's, in one write.
+  std::size_t from = m.headerRow.size();
+  std::size_t to = 0;
   for (Impl::Index& x : m.indexes) {
     if (!x.headerDirty) continue;
-    Impl::PutHeaderFields(x);
-    st = m.file.WriteAt(x.header.data(), x.header.size(), x.slotOffset);
+    std::uint8_t* h = m.headerRow.data() + x.slotOffset;
+    Impl::PutHeaderFields(x, h);
+    if (!m.headersUncertain && std::memcmp(h, x.header.data(), x.header.size()) == 0) {
+      x.headerDirty = false;
+      continue;
+    }
+    from = std::min(from, static_cast<std::size_t>(x.slotOffset));
+    to = std::max(to, static_cast<std::size_t>(x.slotOffset) + x.header.size());
+  }
+  if (from < to) {
+    st = m.file.WriteAt(m.headerRow.data() + from, to - from, from);
+    m.headersUncertain = !st.ok();
     if (!st.ok()) return st;
-    x.headerDirty = false;
+    for (Impl::Index& x : m.indexes) {
+      if (!x.headerDirty) continue;
+      std::memcpy(x.header.data(), m.headerRow.data() + x.slotOffset, x.header.size());
+      x.headerDirty = false;
+    }
   }
   if (sync && m.file.WrittenSinceSync()) {
     st = m.file.Sync();

@@ -1342,6 +1342,59 @@ TEST_F(IndexTest, DirtyUntilFlushed) {
   EXPECT_TRUE(ix.Dirty());
 }
 
+// A flush writes the headers whose bytes changed, in one write over row 0
+// that keeps whatever lies between them (here bytes another program left).
+TEST_F(IndexTest, FlushWritesChangedHeadersOnlyAndKeepsTheBytesBetweenThem) {
+  const IndexDef defs[] = {{4, false}, {6, true}, {8, false}};
+  PageCache cache(16);
+  {
+    IndexFile ix(cache);
+    ASSERT_TRUE(ix.Create(Path(), defs).ok());
+    for (int i = 0; i < 20; ++i) {
+      for (int k = 1; k <= 3; ++k) ASSERT_TRUE(ix.AddKey(k, i + 1, K(std::to_string(100 + i))).ok());
+    }
+    ASSERT_TRUE(ix.Close().ok());
+  }
+  Bytes8 file = ReadAll(Path());
+  IndexFile probe(cache);
+  ASSERT_TRUE(probe.Open(Path(), defs).ok());
+  const std::uint64_t slot2 = probe.SlotOffset(2), slot3 = probe.SlotOffset(3);
+  ASSERT_TRUE(probe.Close().ok());
+  for (std::size_t at = kIndexHeaderBytes; at < slot2; ++at) file.at(at) = 0x5A;
+  for (std::size_t at = slot2 + kIndexHeaderBytes; at < slot3; ++at) file.at(at) = 0xA5;
+  WriteAll(Path(), file);
+
+  IndexFile ix(cache);
+  ASSERT_TRUE(ix.Open(Path(), defs).ok());
+  std::vector<std::pair<std::uint64_t, std::size_t>> headerWrites;
+  OsFile::SetWriteFaultHook([&](const fs::path&, std::uint64_t offset, std::size_t size) {
+    if (offset < slot3 + kIndexHeaderBytes) headerWrites.emplace_back(offset, size);
+    return size;
+  });
+  // Same KeyCount and pages afterwards: the header bytes do not change.
+  ASSERT_TRUE(ix.DeleteKey(2, 5, K("104")).ok());
+  ASSERT_TRUE(ix.AddKey(2, 5, K("104")).ok());
+  ASSERT_TRUE(ix.Flush(true).ok());
+  EXPECT_TRUE(headerWrites.empty());
+
+  ASSERT_TRUE(ix.AddKey(1, 30, K("130")).ok());
+  ASSERT_TRUE(ix.DeleteKey(3, 0, K("100")).ok());
+  ASSERT_TRUE(ix.Flush(true).ok());
+  ASSERT_EQ(headerWrites.size(), 1u);
+  EXPECT_EQ(headerWrites[0], (std::pair<std::uint64_t, std::size_t>{0, slot3 + kIndexHeaderBytes}));
+  OsFile::SetWriteFaultHook({});
+  ASSERT_TRUE(ix.Close().ok());
+
+  const Bytes8 after = ReadAll(Path());
+  for (std::size_t at = kIndexHeaderBytes; at < slot2; ++at) ASSERT_EQ(after.at(at), 0x5A) << at;
+  for (std::size_t at = slot2 + kIndexHeaderBytes; at < slot3; ++at) ASSERT_EQ(after.at(at), 0xA5) << at;
+  EXPECT_EQ(I32(after, kKeyCountAt), 21);
+  EXPECT_EQ(I32(after, slot2 + kKeyCountAt), 20);
+  EXPECT_EQ(I32(after, slot3 + kKeyCountAt), 19);
+  ASSERT_TRUE(ix.Open(Path(), defs).ok());
+  for (int k = 1; k <= 3; ++k) EXPECT_TRUE(Checked(ix, k)) << k;
+}
+
 // ---- files written elsewhere and damaged files ----
 
 // Builds a file by hand as another program might leave it: stored PageSize
