@@ -16,6 +16,11 @@ OsFile::WriteFaultHook& FaultHook() {
   return hook;
 }
 
+OsFile::SyncHook& SyncObserver() {
+  static OsFile::SyncHook hook;
+  return hook;
+}
+
 }  // namespace
 
 int ErrorCodeFromErrno(int error, bool opening) {
@@ -129,6 +134,7 @@ Status OsFile::WriteAt(const void* buffer, std::size_t size, std::uint64_t offse
 Status OsFile::Sync() {
   if (::fdatasync(fd_) != 0) return Status::Error(ErrorCodeFromErrno(errno, false), errno);
   writtenSinceSync_ = false;
+  if (SyncObserver()) SyncObserver()(path_);
   return Status::Ok();
 }
 
@@ -148,6 +154,7 @@ Status OsFile::Truncate(std::uint64_t size) {
 }
 
 void OsFile::SetWriteFaultHook(WriteFaultHook hook) { FaultHook() = std::move(hook); }
+void OsFile::SetSyncHook(SyncHook hook) { SyncObserver() = std::move(hook); }
 
 bool FileExists(const std::filesystem::path& path) {
   struct stat st {};

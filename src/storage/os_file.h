@@ -3,7 +3,8 @@
 // read is kShortRead, a short write kShortWrite (disk full).
 //
 // Tests can make writes fail through a process-wide fault hook, so that a
-// full disk or a failing device can be produced at any chosen write.
+// full disk or a failing device can be produced at any chosen write, and
+// follow the syncs through another.
 #pragma once
 
 #include <cstddef>
@@ -56,6 +57,10 @@ class OsFile {
   using WriteFaultHook =
       std::function<std::size_t(const std::filesystem::path&, std::uint64_t, std::size_t)>;
   static void SetWriteFaultHook(WriteFaultHook hook);
+  // Test hook, called after every successful Sync with the file's path: what
+  // the file holds then is what a power failure would leave of it.
+  using SyncHook = std::function<void(const std::filesystem::path&)>;
+  static void SetSyncHook(SyncHook hook);
 
  private:
   int fd_ = -1;
