@@ -78,6 +78,13 @@ class FileBlock {
   // its key must end with the field's EncodeLongKey form.
   Status SetAutoNumberField(int indexNumber, std::size_t offsetInRecord);
   void SetRebuildProgress(RebuildProgress progress);
+  // With flush after write, InsertRecord, UpdateRecord and RemoveRecord
+  // return with their records and index pages synced and InUse written back
+  // to 0 (that write is not synced: lost in a power failure, it only makes
+  // the next open repair). Syncs: an insert that appends a slot syncs each
+  // file once (the slot goes to disk with InUse = 1); any other change syncs
+  // the data file twice (InUse, then the record) and the index file once if
+  // a key changed.
   void SetFlushAfterWrite(bool flush);
   bool FlushAfterWrite() const;
   void SetRetryCount(int count);
