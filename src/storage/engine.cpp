@@ -344,7 +344,13 @@ FileBlock* StorageEngine::DefineFileBlock(std::string_view logicalName, std::str
 void StorageEngine::Impl::Begin(const FileBlock::Impl* block) {
   if (depth++ == 0) {
     errors.Clear();
-    errors.initialPath = block != nullptr ? block->path : std::filesystem::path();
+    // Most operations run on the file of the one before: keep the path then
+    // (a copy would allocate on every lookup).
+    if (block == nullptr) {
+      errors.initialPath.clear();
+    } else if (errors.initialPath.native() != block->path.native()) {
+      errors.initialPath = block->path;
+    }
   }
 }
 
