@@ -286,7 +286,7 @@ int RunAdd(const CommandEnv& env, CommandArgs args) {
       s.ExchangeTextChanged(field, it->second);
     }
     saved = s.LeaveField(field, true);
-    if (saved || s.entry().call().empty()) break;
+    if (saved || s.entry().call().empty() || s.FieldErrorShown()) break;
     field = s.NextFieldOnEnter(field);
     if (field == EntryField::kCall) break;
   }

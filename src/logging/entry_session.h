@@ -133,6 +133,9 @@ class EntrySession {
   void FieldEntered(EntryField field);
   // Runs the exit handler; true when it stored the QSO.
   bool LeaveField(EntryField field, bool withEnter);
+  // The last LeaveField refused the field's value with a message ("Fehler
+  // bei DOK-Angabe", "Fehler bei Locator-Angabe"): the focus stays there.
+  bool FieldErrorShown() const { return fieldErrorShown_; }
   // The field Enter moves to from `field`.
   EntryField NextFieldOnEnter(EntryField field) const;
   // Fields that take the focus, in tab order.
