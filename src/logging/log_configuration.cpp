@@ -47,6 +47,58 @@ bool UsesLdk(const ContestRules& rules, ContestCode code) {
   return code == 'A' || rules.multiplierKinds.test(17);
 }
 
+StartModeChoice StartModesOf(const ContestRules& rules) {
+  StartModeChoice choice;
+  for (const std::string& mode : rules.modes) {
+    if (mode == "CW") {
+      choice.cw = true;
+    } else if (mode == "SSB") {
+      choice.ssb = true;
+    } else if (mode == "FM") {
+      choice.fm = true;
+    } else if (mode == "PR") {
+      choice.fourth = true;
+    } else if (mode == "DIGITAL") {
+      choice.fourth = true;
+      choice.fourthCaption = "DIGI";
+    } else if (mode == "FSK441") {
+      choice.fourth = true;
+      choice.fourthCaption = "FSK441";
+    }
+  }
+  return choice;
+}
+
+StartMode AllowedStartMode(StartMode mode, const StartModeChoice& choice) {
+  switch (mode) {
+    case StartMode::kSsb:
+      return choice.ssb ? mode : StartMode::kCw;
+    case StartMode::kFm:
+      return choice.fm ? mode : StartMode::kCw;
+    case StartMode::kPr:
+      return choice.fourth ? mode : StartMode::kCw;
+    case StartMode::kCw:
+      break;
+  }
+  return StartMode::kCw;
+}
+
+void ApplyParticipationPeriod(LogConfiguration& c, const ContestRules& rules) {
+  if (c.participationType < 1 || c.participationType > 20) return;
+  const int n = rules.participationTypes[c.participationType].periodNumber;
+  if (!rules.periods.contains(n)) return;
+  const ContestPeriod& period = rules.periods[n];
+  const auto typed = [&c](ManualDateField field) {
+    return (c.manualDateFlags & (1u << static_cast<unsigned>(field))) != 0;
+  };
+  if (!typed(ManualDateField::kStartDate)) c.startDate = period.startDate;
+  if (!typed(ManualDateField::kEndDate)) {
+    c.endDate = period.endDate.empty() ? period.startDate : period.endDate;
+  }
+  if (!typed(ManualDateField::kStartTime)) c.startTime = period.startTime.substr(0, 5);
+  if (!typed(ManualDateField::kEndTime)) c.endTime = period.endTime.substr(0, 5);
+}
+
 LogConfiguration NewLogConfiguration(const ProgramSettings& settings, const ContestRules& rules) {
   LogConfiguration c;
   c.call = settings.own.call;
@@ -169,6 +221,7 @@ bool SaveConfiguration(const LogConfiguration& c, const ContestRules& rules, Con
   h.SetStartModePr(c.startMode == StartMode::kPr ? kHeaderByteOn : 0);
   h.SetBandAutomatic(c.bandAutomatic ? kHeaderByteOn : 0);
   h.SetManualDateFlags(c.manualDateFlags);
+  h.MarkSaved();
 
   ProgramSettings& settings = *target.settings;
   if (c.clock != ComputerClock::kUnset) {

@@ -73,6 +73,27 @@ bool UsesLdk(const ContestRules& rules, ContestCode code);
 // time, fixed reports, the default dates and times of the presets, the
 // address of the own station.
 LogConfiguration NewLogConfiguration(const ProgramSettings& settings, const ContestRules& rules);
+// The "Start mit:" buttons a contest's modes allow: "CW", "SSB", "FM" and
+// "PR" enable their buttons; "DIGITAL" and "FSK441" enable the fourth
+// button (StartMode::kPr) and caption it "DIGI" / "FSK441".
+struct StartModeChoice {
+  bool cw = false;
+  bool ssb = false;
+  bool fm = false;
+  bool fourth = false;
+  std::string fourthCaption = "PR";
+};
+StartModeChoice StartModesOf(const ContestRules& rules);
+// The start mode kept when the buttons change: a mode whose button is
+// disabled falls back to CW (all start-mode bytes 0).
+StartMode AllowedStartMode(StartMode mode, const StartModeChoice& choice);
+
+// After a change of the participation type: when the chosen type has a
+// period number n, the dates and times of rules.periods[n] replace the four
+// date/time texts (an empty end date takes the start date; times as
+// "HH:MM"), except those the operator typed (manualDateFlags bits 0..3).
+void ApplyParticipationPeriod(LogConfiguration& config, const ContestRules& rules);
+
 // The controls of an existing log's header.
 LogConfiguration ConfigurationFromHeader(const ContestHeader& header, const ProgramSettings& settings,
                                          const ContestRules& rules);
