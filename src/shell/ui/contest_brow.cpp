@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QFrame>
+#include <QHeaderView>
+#include <QTableWidget>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QPainter>
@@ -10,6 +12,8 @@
 #include <QVBoxLayout>
 
 #include "common/text.h"
+#include "controls/ui/kx_brow.h"
+#include "controls/ui/kx_edit.h"
 #include "platform/ui/qt_text.h"
 #include "shell/contest_catalogue.h"
 #include "shell/help.h"
@@ -65,7 +69,7 @@ TContestBrow::TContestBrow(Platform& platform, ProgramState& state, MainWindowSe
   m_state.activeContestCode = kActiveContestCode;
   setWindowTitle(ToQString(kCaption));
   LoadPictures();
-  m_lCall->setText(ToQString(m_state.ownCall.empty() ? m_state.swlNumber : m_state.ownCall));
+  RefreshOwnCall();
   m_lUtils->setText(ToQString(PickText(m_state.uiGerman, "f\xFCr", "FOR")));
   m_menueBeenden->setText(ToQString(PickText(m_state.uiGerman, "    Beenden", "    Finish")));
   ApplyColours();
@@ -73,7 +77,8 @@ TContestBrow::TContestBrow(Platform& platform, ProgramState& state, MainWindowSe
   m_btnweitere->show();
   m_lhinweisupdate->show();
   m_lhinweisupdate2->show();
-  m_brow->setFocus();
+  // The list's quick-search field receives the keyboard.
+  m_brow->QuickSearchField()->setFocus();
 
   // The window sees keys before its controls.
   qApp->installEventFilter(this);
@@ -129,10 +134,8 @@ void TContestBrow::BuildWidgets() {
   SetBackground(m_listTitle, QColor(0, 0, 128));  // navy title bar
   SetTextColour(m_listTitle, Qt::white);
   panelLayout->addWidget(m_listTitle);
-  m_brow = new QFrame(m_panelContest);
+  m_brow = new TkxBrow(m_platform, m_panelContest);
   m_brow->setObjectName(QStringLiteral("Brow"));
-  m_brow->setFrameShape(QFrame::StyledPanel);
-  m_brow->setFocusPolicy(Qt::StrongFocus);
   panelLayout->addWidget(m_brow, 1);
 
   m_panelUnten = new QFrame(m_panelContest);
@@ -239,7 +242,12 @@ void TContestBrow::PaintStrip() {
 void TContestBrow::ApplyColours() {
   const ColourScheme& c = m_state.colours;
   SetBackground(this, Rgb(c.window));
-  for (QFrame* panel : {m_panelContest, m_panelUnten, m_brow}) SetBackground(panel, Rgb(c.panel));
+  for (QFrame* panel : {m_panelContest, m_panelUnten, static_cast<QFrame*>(m_brow)}) {
+    SetBackground(panel, Rgb(c.panel));
+  }
+  m_brow->Grid()->horizontalHeader()->setStyleSheet(
+      QStringLiteral("QHeaderView::section { background-color: %1; color: %2; }")
+          .arg(Rgb(c.header).name(), Rgb(c.headerFont).name()));
   SetTextColour(m_lworked, Qt::yellow);
   SetTextColour(m_lhinweisupdate2, Qt::yellow);
   SetTextColour(m_lhinweisupdate, Qt::white);
@@ -248,6 +256,11 @@ void TContestBrow::ApplyColours() {
   SetTextColour(m_menueBeenden, Rgb(c.labelFont));
   SetTextColour(m_makerLabel, QColor(192, 192, 192));  // silver
   PaintStrip();
+}
+
+void TContestBrow::RefreshOwnCall() {
+  m_lCall->setText(ToQString(m_state.ownCall.empty() ? m_state.swlNumber : m_state.ownCall));
+  if (isVisible()) FormResize();
 }
 
 void TContestBrow::MenueBeendenMouseMove() {

@@ -17,6 +17,8 @@ class QFrame;
 
 namespace korv {
 
+class TkxBrow;
+
 // A label that reports clicks and the mouse entering it (menu-style labels).
 class ClickLabel : public QLabel {
   Q_OBJECT
@@ -60,6 +62,12 @@ class TContestBrow : public QWidget {
   QPushButton* btnLoeschen() const { return m_btnLoeschen; }
   QPushButton* btnSchliessen() const { return m_btnSchliessen; }
   QPushButton* btnHilfe() const { return m_btnHilfe; }
+  // The hidden button that opens the logging window; the program clicks it.
+  QPushButton* btnStartF10() const { return m_btnStartF10; }
+  // The list of contest logs (contest_list.h fills it).
+  TkxBrow* Brow() const { return m_brow; }
+  // lCall := the own call, else the SWL number; the layout follows.
+  void RefreshOwnCall();
 
  signals:
   // The actions of the list's buttons; their handlers are wired by the owner.
@@ -98,7 +106,7 @@ class TContestBrow : public QWidget {
   ClickLabel* m_menueBeenden = nullptr;
   QFrame* m_panelContest = nullptr;
   QLabel* m_listTitle = nullptr;
-  QFrame* m_brow = nullptr;
+  TkxBrow* m_brow = nullptr;
   QFrame* m_panelUnten = nullptr;
   QPushButton* m_btnNeu = nullptr;
   QPushButton* m_btnStarten = nullptr;
