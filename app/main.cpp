@@ -5,14 +5,17 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QScreen>
+#include <QTimer>
 #include <QTranslator>
 #include <filesystem>
 #include <system_error>
 
+#include "output/ui/eing_contest_std.h"
 #include "platform/ui/qt_platform.h"
 #include "shell/program_session.h"
 #include "shell/program_state.h"
 #include "shell/ui/contest_brow.h"
+#include "shell/ui/contest_list.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -52,11 +55,30 @@ int main(int argc, char** argv) {
   }
 
   korv::TContestBrow window(platform, state, setup);
+
+  korv::ConfigurationSetup configurationSetup;
+  configurationSetup.helpSearchDirs = setup.helpSearchDirs;
+  configurationSetup.outputDirectory = cwd;
+  korv::ContestListHooks hooks;
+  hooks.openConfiguration = [&](bool logExists, bool evaluationOnly, korv::ContestCode code) {
+    korv::TEingContestStd dialog(platform, session, state, configurationSetup, &window);
+    return dialog.Open(logExists, evaluationOnly, code);
+  };
+  // HOOK: the logging window. Replace the body with the logging window,
+  // opened modally for `contestNumber` with its own copy of `rules`; the
+  // list writes the header and totals buffers back when it returns.
+  hooks.openLogging = [&platform](std::int32_t /*contestNumber*/, const korv::ContestRules& /*rules*/) {
+    platform.Inform("Das Logfenster ist in dieser Ausgabe noch nicht angeschlossen.");
+  };
+  korv::ContestList contestList(platform, session, state, window, hooks);
+
   // The window fills the screen (also without a window manager that maximises).
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     window.setGeometry(screen->availableGeometry());
   }
   window.showMaximized();
+  // A first start creates its first log at once.
+  QTimer::singleShot(0, &window, [&contestList] { contestList.NewWhenDirectoryEmpty(); });
   const int exitCode = QApplication::exec();
   session.Stop();
   return exitCode;
