@@ -16,6 +16,7 @@
 #include "shell/program_state.h"
 #include "shell/ui/contest_brow.h"
 #include "shell/ui/contest_list.h"
+#include "shell/ui/text_windows.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -59,6 +60,12 @@ int main(int argc, char** argv) {
   korv::ConfigurationSetup configurationSetup;
   configurationSetup.helpSearchDirs = setup.helpSearchDirs;
   configurationSetup.outputDirectory = cwd;
+  configurationSetup.showRules = [&platform, &cwd](korv::ContestCode code) {
+    korv::ShowRules(platform, code, cwd, QApplication::activeModalWidget());
+  };
+  configurationSetup.showTextFile = [&platform](const std::filesystem::path& file) {
+    (void)korv::ShowTextFile(platform, file, QApplication::activeModalWidget());
+  };
   korv::ContestListHooks hooks;
   hooks.openConfiguration = [&](bool logExists, bool evaluationOnly, korv::ContestCode code) {
     korv::TEingContestStd dialog(platform, session, state, configurationSetup, &window);
