@@ -8,7 +8,7 @@ StoredTotals ReadStoredTotals(const ContestHeader& header, const TotalsRecord* t
   const bool fromRecord = header.totalsInTotalsRecord() != 0;
   const int slotCount = fromRecord ? kTotalsBandSlots : header_layout::kBandSlots;
   for (int i = 1; i <= kTotalsBandSlots; ++i) {
-    SlotTotals& s = t.slots[static_cast<std::size_t>(i - 1)];
+    SlotTotals& s = t.slotTotals[static_cast<std::size_t>(i - 1)];
     s.band = rules.bandSlots[i];
     if (i > slotCount) continue;
     if (fromRecord) {
@@ -24,14 +24,14 @@ StoredTotals ReadStoredTotals(const ContestHeader& header, const TotalsRecord* t
       s.columns = {header.secondMultiplierCount(i), header.thirdMultiplierCount(i), 0};
     }
   }
-  for (const SlotTotals& s : t.slots) {
+  for (const SlotTotals& s : t.slotTotals) {
     t.qsos += s.qsos;
     t.points += s.points;
     t.multipliers += s.multipliers;
     for (std::size_t c = 0; c < t.columns.size(); ++c) t.columns[c] += s.columns[c];
   }
   // Multipliers that count once over all bands are kept in slot 1.
-  if (rules.multiplierMode == 1) t.multipliers = t.slots[0].multipliers;
+  if (rules.multiplierMode == 1) t.multipliers = t.slotTotals[0].multipliers;
   return t;
 }
 
@@ -43,7 +43,7 @@ std::int64_t ClaimedScore(const StoredTotals& totals, const ContestRules& rules)
   if (!HasMultiplierKinds(rules) || rules.pointsOnlyScore != 0) return totals.points;
   if (rules.bandSumScore != 0) {
     std::int64_t sum = 0;
-    for (const SlotTotals& s : totals.slots) sum += SlotScore(s);
+    for (const SlotTotals& s : totals.slotTotals) sum += SlotScore(s);
     return sum;
   }
   if (totals.multipliers < 1) return totals.points;

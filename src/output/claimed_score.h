@@ -31,7 +31,7 @@ struct SlotTotals {
 };
 
 struct StoredTotals {
-  std::array<SlotTotals, kTotalsBandSlots> slots{};  // slot i at [i - 1]
+  std::array<SlotTotals, kTotalsBandSlots> slotTotals{};  // slot i at [i - 1]
   std::int64_t qsos = 0;         // Q: all slots
   std::int64_t multipliers = 0;  // M: all slots; slot 1 alone when multiplierMode is 1
   std::int64_t points = 0;       // P: all slots

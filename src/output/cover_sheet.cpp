@@ -113,7 +113,7 @@ std::vector<CoverLine> CoverSheetLines(const OutputContext& ctx, CoverMedium med
   }
   if (rules.bandSumScore != 0) heading += "    Gesamt";
   plain(heading);
-  for (const SlotTotals& slot : t.slots) {
+  for (const SlotTotals& slot : t.slotTotals) {
     if (!IsBand(slot.band)) continue;
     std::string row = std::string(kTenBlanks) + PadLeftText(BandName(slot.band), 8) +
                       N7(slot.qsos) + "  " + N7(slot.points) + "  ";

@@ -25,7 +25,7 @@ EvaluationView BuildEvaluationView(const StoredTotals& totals, const ContestRule
     for (int slot = 1; slot <= kEvaluationSlots; ++slot) {
       const BandIndex band = rules.bandSlots[slot];
       if (band == 0) continue;
-      const SlotTotals& s = totals.slots[static_cast<std::size_t>(slot - 1)];
+      const SlotTotals& s = totals.slotTotals[static_cast<std::size_t>(slot - 1)];
       view.rows.push_back({slot, CompactBandName(band), Right(s.qsos), Right(s.multipliers),
                            Right(s.points)});
     }

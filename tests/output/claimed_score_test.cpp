@@ -83,9 +83,9 @@ TEST_F(ClaimedScoreTest, TotalsSumAllHundredSlots) {
   EXPECT_EQ(t.points, 10);
   EXPECT_EQ(t.columns[0], 3);
   EXPECT_EQ(t.columns[1], 3);
-  EXPECT_EQ(t.slots[0].band, 'b');
-  EXPECT_EQ(t.slots[2].band, 'i');
-  EXPECT_EQ(t.slots[3].band, 0);
+  EXPECT_EQ(t.slotTotals[0].band, 'b');
+  EXPECT_EQ(t.slotTotals[2].band, 'i');
+  EXPECT_EQ(t.slotTotals[3].band, 0);
   EXPECT_EQ(Score(), 30);
 }
 
