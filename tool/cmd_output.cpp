@@ -17,6 +17,8 @@
 #include "output/adif_export.h"
 #include "output/adif_import.h"
 #include "output/adif_reader.h"
+#include "output/cabrillo_file.h"
+#include "output/edi_file.h"
 #include "output/claimed_score.h"
 #include "output/csv_file.h"
 #include "output/cover_sheet.h"
@@ -76,10 +78,6 @@ int RunExport(const CommandEnv& env, CommandArgs args) {
   if (fmt->flag != 0 && !rules.outputFlags.test(static_cast<std::size_t>(fmt->flag)) && !force) {
     return LogUsage(env, "export", std::string(fmt->name) + " is not an output of this contest (--force writes it)");
   }
-  if (format == "edi" || format == "cabrillo") {
-    env.err << "korvtool: export: " << format << " is not available in this version\n";
-    return kExitFailure;
-  }
   ContestHeader h(ContestHeader::Record(header.data(), kContestHeaderSize));
   std::optional<TotalsRecord> tr;
   KeyString key;
@@ -110,6 +108,9 @@ int RunExport(const CommandEnv& env, CommandArgs args) {
     if (format == "elog-all") result = ElogCompleteFile(ctx, f);
     if (format == "elog-bands") result = ElogBandList(ctx, f);
     if (format == "elog-multi") result = ElogMultiplierCheckList(ctx, f);
+    // The EDI dialog's values as it opens them.
+    if (format == "edi") result = EdiFile(ctx, EdiDefaults(ctx), f);
+    if (format == "cabrillo") result = CabrilloFile(ctx, f);
   }
   if (prefixFiles.prefix != nullptr) tool.context().catalogue().ReleasePrefixes();
   if (!result.ok()) {

@@ -152,10 +152,11 @@ std::string QsoListHeading(const ListWidths& w, bool listenerLog, ListStyle styl
 std::string QsoListLine(const QsoRecord& qso, int position, const ListWidths& w, bool listenerLog,
                         ListStyle style) {
   const bool csv = style == ListStyle::kCsv;
+  const bool cabrillo = style == ListStyle::kCabrillo;
   std::vector<std::string> f;
-  if (!csv && !listenerLog) f.push_back(RightAligned(position, 4));
+  if (!csv && !cabrillo && !listenerLog) f.push_back(RightAligned(position, 4));
   f.push_back(DateColumn(qso.qsoDate()));
-  f.push_back(TimeColumn(qso.qsoTime(), csv ? "hh:mm" : "hhmm"));
+  f.push_back(TimeColumn(qso.qsoTime(), csv || cabrillo ? "hh:mm" : "hhmm"));
   f.push_back(PadText(TrimBlanksTabs(qso.call()), w.call));
   if (csv) {
     // Trimmed, but the "c" rule of the band column still applies.

@@ -85,6 +85,7 @@ void MeasureRecord(const QsoRecord& qso, bool listenerLog, ListWidths& widths);
 enum class ListStyle : std::uint8_t {
   kList,  // E-Log lists and printed lists: blank-separated, padded
   kCsv,   // ";"-separated, no number, "hh:mm", band and mode trimmed
+  kCabrillo,  // as kList without the number, time "hh:mm"
 };
 
 // "Nr   DATE   UTC  CALL ... P" (see the file comment).
