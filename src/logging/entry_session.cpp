@@ -11,6 +11,7 @@
 #include "files/file_keys.h"
 #include "logging/clock.h"
 #include "logging/exchange_rules.h"
+#include "logging/qso_list.h"
 #include "logging/renumber.h"
 #include "refdata/bands.h"
 #include "refdata/locator.h"
@@ -452,6 +453,10 @@ void EntrySession::CollectEntry() {
 
 void EntrySession::ApplyReceivedKinds() {
   QsoRecord e = entry();
+  ApplyReceivedKindsTo(e, false);
+}
+
+void EntrySession::ApplyReceivedKindsTo(QsoRecord e, bool editDialog) {
   const bool listener = rules_.listenerLog != 0;
   const Exchange rcvd = e.ReceivedExchange();
   const std::string call = e.call();
@@ -476,7 +481,9 @@ void EntrySession::ApplyReceivedKinds() {
     const int kind = rules_.receivedKind[n];
     const std::string& value = values[static_cast<std::size_t>(n - 2)];
     const EntryField field = listener ? SentField(n) : ReceivedField(n);
-    const bool focused = focused_ && *focused_ == field;
+    // The entry reports a faulty value only while its field has the focus;
+    // the edit dialog reports it whenever it is accepted.
+    const bool focused = editDialog || (focused_ && *focused_ == field);
     switch (kind) {
       case 4:
         if (value.empty()) break;
@@ -493,6 +500,7 @@ void EntrySession::ApplyReceivedKinds() {
       case 5:
       case 6:
         if (value.empty()) break;
+        if (editDialog && value.size() <= 3) break;  // the dialog looks only at longer texts
         if (value.size() >= 4 && LocatorIsValid(value)) {
           e.SetRxLocator(value.substr(0, std::min<std::size_t>(6, value.size())));
           const std::string own = header().locator().empty() ? context_.settings.own.locator : header().locator();
@@ -555,6 +563,15 @@ bool EntrySession::ResolvePrefix() {
     return true;
   }
   prefixResolved_ = false;
+  const std::optional<bool> resolved = ResolvePrefixOf(e);
+  if (!resolved) return false;
+  prefixResolved_ = *resolved;
+  if (*resolved || rules_.multiplierKinds.test(1)) resolvedCall_ = call;
+  return true;
+}
+
+std::optional<bool> EntrySession::ResolvePrefixOf(QsoRecord e) {
+  const std::string call = e.call();
   DxccOptions options;
   options.today = Today();
   options.chooser = context_.chooser;
@@ -583,19 +600,17 @@ bool EntrySession::ResolvePrefix() {
     }
     e.SetContinent(found.continent());
     e.SetPrefixFlag(0);
-    prefixResolved_ = resolved;
-    resolvedCall_ = call;
     e.SetPoints(PointsOf(e, header(), rules_, code()));
-    return true;
+    return resolved;
   }
   e.SetPrefix("");
   e.SetContinent("");
   e.SetPrefixFlag(0);
   if (call.size() <= 2) {
     e.SetPoints(PointsOf(e, header(), rules_, code()));
-    return true;
+    return false;
   }
-  return false;
+  return std::nullopt;
 }
 
 const EntrySession::StoredStation& EntrySession::LookUpStation(const std::string& baseCall10) {
@@ -1069,6 +1084,168 @@ void EntrySession::FinishImport() {
   PrepareNewEntry();
 }
 
+void EntrySession::SetListColumnWidths(const std::vector<std::int16_t>& widths) {
+  ContestHeader h = header();
+  for (std::size_t i = 0; i < widths.size() && i < static_cast<std::size_t>(header_layout::kListColumns); ++i) {
+    (void)h.SetListColumnWidth(static_cast<int>(i) + 1, widths[i]);
+  }
+}
+
+// --- the edit dialog -------------------------------------------------------------------
+
+namespace {
+
+// Variants whose received field 2 (or, in 'f', field 3) shows Multi3.
+int Multi3EditField(ContestCode code) {
+  if (code == '7' || code == 'i' || code == 'k') return 2;
+  if (code == 'f') return 3;
+  return 0;
+}
+
+std::array<std::string, 4> RowTexts(const Exchange& x) {
+  return {RightTrimmed(x.report), x.field2, x.field3, x.field4};
+}
+
+Exchange RowExchange(const std::array<std::string, 4>& row) {
+  Exchange x;
+  x.report = Upper(TrimBlanksTabs(row[0]));
+  x.field2 = Upper(TrimBlanksTabs(row[1]));
+  x.field3 = Upper(TrimBlanksTabs(row[2]));
+  x.field4 = Upper(TrimBlanksTabs(row[3]));
+  return x;
+}
+
+}  // namespace
+
+std::optional<QsoEditForm> EntrySession::EditFormOf(std::uint32_t recordNo) {
+  if (qsoFile_ == nullptr || !FindQsoByRecordNo(*qsoFile_, recordNo)) return std::nullopt;
+  const QsoRecord r = RecordOf(*qsoFile_);
+  if (r.IsQsyMarker()) return std::nullopt;
+  QsoEditForm form;
+  const bool listener = rules_.listenerLog != 0;
+  form.listener = listener;
+  form.timePicture = context_.settings.timePicture;
+  QsoEditFields& f = form.fields;
+  f.call = r.call();
+  if (listener) f.call2 = r.call2();
+  f.upper = RowTexts(listener ? r.ReceivedExchange() : r.SentExchange());
+  f.lower = RowTexts(listener ? r.SentExchange() : r.ReceivedExchange());
+  if (const int n = Multi3EditField(code()); n != 0) f.lower[static_cast<std::size_t>(n - 1)] = r.multi3();
+  for (int n = 2; n <= 4; ++n) {
+    form.upperEnabled[static_cast<std::size_t>(n - 2)] = FieldVisible(SentField(n));
+    form.lowerEnabled[static_cast<std::size_t>(n - 2)] = FieldVisible(ReceivedField(n));
+  }
+  f.mode = r.mode();
+  const std::vector<std::string> modes = Modes();
+  form.freeMode = std::find(modes.begin(), modes.end(), f.mode) == modes.end();
+  f.band = r.band();
+  f.date = r.qsoDate() > 0 ? DateToText(r.qsoDate()) : std::string();
+  f.time = r.qsoTime() > 0 ? TimeToText(r.qsoTime(), form.timePicture) : std::string();
+  f.qslSend = r.qslSend() == 0 ? std::string() : std::string(1, r.qslSend());
+  f.qslRcvd = r.qslRcvd() == 0 ? std::string() : std::string(1, r.qslRcvd());
+  const bool prefixOption = rules_.multiplierKinds.test(1);
+  form.prefixCaption = prefixOption ? "Pr\xE4" "fix" : "DXCC";
+  f.prefix = prefixOption ? r.altPrefix() : r.prefix();
+  const std::string nq = r.nameQth();
+  const std::size_t semi = nq.find(';');
+  f.name = semi == std::string::npos ? nq : nq.substr(0, semi);
+  f.qth = semi == std::string::npos ? std::string() : nq.substr(semi + 1);
+  f.frequency = r.frequency() > 0
+                    ? TrimBlanksTabs(FormatPicture(static_cast<double>(r.frequency()), "#####,###"))
+                    : std::string();
+  form.numberLabel = "Nummer:   " + std::to_string(r.serialNo());
+  return form;
+}
+
+bool EntrySession::ChangeQso(std::uint32_t recordNo, const QsoEditFields& f) {
+  if (qsoFile_ == nullptr || !FindQsoByRecordNo(*qsoFile_, recordNo)) return false;
+  std::array<std::uint8_t, kQsoRecordSize> before{};
+  std::memcpy(before.data(), qsoFile_->Record().data(), kQsoRecordSize);
+  std::array<std::uint8_t, kQsoRecordSize> after = before;
+  const QsoRecord old(QsoRecord::Record(before.data(), kQsoRecordSize));
+  QsoRecord r(QsoRecord::Record(after.data(), kQsoRecordSize));
+  if (old.IsQsyMarker()) return false;
+  const bool listener = rules_.listenerLog != 0;
+
+  std::string call = Upper(TrimBlanksTabs(f.call));
+  std::replace(call.begin(), call.end(), ' ', '/');
+  r.SetCall(Cut(call, 12));
+  if (listener) r.SetCall2(Cut(Upper(TrimBlanksTabs(f.call2)), 12));
+  Exchange upper = RowExchange(f.upper);
+  Exchange lower = RowExchange(f.lower);
+  const int multi3Field = Multi3EditField(code());
+  if (multi3Field != 0) {
+    std::string& value = multi3Field == 2 ? lower.field2 : lower.field3;
+    r.SetMulti3(value);
+  }
+  r.SetSentExchange(listener ? lower : upper);
+  r.SetReceivedExchange(listener ? upper : lower);
+  r.SetMode(Cut(Upper(TrimBlanksTabs(f.mode)), 6));
+  if (IsBand(f.band)) r.SetBand(f.band);
+
+  // The prefix field wins; an emptied field is filled by the lookup again.
+  const bool prefixOption = rules_.multiplierKinds.test(1);
+  const std::string typedPrefix = Cut(Upper(TrimBlanksTabs(f.prefix)), 6);
+  if (r.dxccFixed() == 0) {
+    if (!prefixOption) r.SetPrefix(typedPrefix);
+    (void)ResolvePrefixOf(r);
+  }
+  if (prefixOption) {
+    r.SetAltPrefix(typedPrefix);
+  } else if (!typedPrefix.empty()) {
+    r.SetPrefix(typedPrefix);
+  }
+  ApplyReceivedKindsTo(r, true);
+
+  std::string date = TrimBlanksTabs(f.date);
+  if (!date.empty()) date = CompleteDateText(date, Today());
+  const DayNumber day = date.empty() ? kNoDate : DateFromText(date);
+  if (day != kNoDate) r.SetQsoDate(day);
+  std::string time = TrimBlanksTabs(f.time);
+  if (!time.empty()) {
+    time = CompleteTimeText(time);
+    const std::string& picture = context_.settings.timePicture;
+    if (time.size() == 5 && picture.find_first_of("sS") != std::string::npos) time += ":00";
+    const TimeOfDay t = TimeFromText(time, picture);
+    if (t != kNoTime) r.SetQsoTime(t);
+  }
+  r.SetQslSend(f.qslSend.empty() ? '\0' : f.qslSend[0]);
+  r.SetQslRcvd(f.qslRcvd.empty() ? '\0' : f.qslRcvd[0]);
+  const std::string name = CapitaliseWords(TrimBlanksTabs(f.name));
+  const std::string qth = CapitaliseWords(TrimBlanksTabs(f.qth));
+  r.SetNameQth(name.empty() && qth.empty() ? std::string() : Cut(name + ";" + qth, 30));
+  const std::string freqText = TrimBlanksTabs(f.frequency);
+  const DecimalResult freq = ParseDecimal(freqText);
+  r.SetFrequency(freqText.empty() || !freq.ok() ? 0.0f : static_cast<float>(freq.value));
+  r.SetPoints(PointsOf(r, header(), rules_, code()));
+
+  // The lookups above used the file's record buffer: find the QSO again.
+  if (!FindQsoByRecordNo(*qsoFile_, recordNo)) return false;
+  bool stored = false;
+  for (int attempt = 0; attempt < kMaxSaveAttempts && !stored; ++attempt) {
+    std::memcpy(qsoFile_->Record().data(), after.data(), kQsoRecordSize);
+    stored = qsoFile_->UpdateRecord().ok();
+    if (!stored && r.qsoTime() >= 0) r.SetQsoTime(r.qsoTime() + 1);
+  }
+  if (!stored) return false;
+
+  const char c = code();
+  const bool matters = c == '7' || c == 'f' || c == 'k' || old.call() != r.call() ||
+                       old.prefix() != r.prefix() || old.areaCode() != r.areaCode() ||
+                       old.multi3() != r.multi3() || old.rxLocator() != r.rxLocator() ||
+                       old.dok() != r.dok() || old.altPrefix() != r.altPrefix() ||
+                       old.rcvdExch() != r.rcvdExch() || old.band() != r.band() ||
+                       old.mode() != r.mode();
+  if (matters) {
+    RunRenumber();
+    RecountAll();
+    RunRecalculate();
+    tablesCurrent_ = false;
+    PrepareNewEntry();
+  }
+  return true;
+}
+
 void EntrySession::UsePreviousQsoDateTime() {
   if (qsoFile_ == nullptr || !qsoFile_->MoveLast(kIndexByRecordNo).ok()) return;
   const QsoRecord last = RecordOf(*qsoFile_);
@@ -1112,10 +1289,6 @@ void EntrySession::RunRecalculate() {
 void EntrySession::Close() {
   if (qsoFile_ == nullptr || closed_) return;
   closed_ = true;
-  ContestHeader h = header();
-  for (std::size_t i = 0; i < listWidths_.size() && i < 20; ++i) {
-    (void)h.SetListColumnWidth(static_cast<int>(i) + 1, listWidths_[i]);
-  }
   if (context_.totals != nullptr) (void)EnsureTotalsRecord(*context_.totals, contestNumber_);
   StoreHeaderAndTotals();
   RunRecalculate();

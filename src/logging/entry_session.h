@@ -107,6 +107,37 @@ struct LoggingContext {
 
 enum class SaveSender { kEntry, kAdifImport };
 
+// The fields of the edit dialog "QSO ändern" as texts. The upper row is the
+// sent exchange (in a listener log the received one), as in the entry.
+struct QsoEditFields {
+  std::string call;
+  std::string call2;                  // listener logs only
+  std::array<std::string, 4> upper;   // report and fields 2-4
+  std::array<std::string, 4> lower;
+  std::string mode;                   // from the mode list or the free field
+  BandIndex band = 0;
+  std::string date;                   // "dd.mm.yyyy"
+  std::string time;                   // in the configured time picture
+  std::string qslSend;
+  std::string qslRcvd;
+  std::string prefix;                 // Prefix, or AltPrefix with the prefix option
+  std::string name;
+  std::string qth;
+  std::string frequency;
+};
+
+// What the edit dialog shows for one stored QSO.
+struct QsoEditForm {
+  QsoEditFields fields;
+  std::array<bool, 3> upperEnabled{};  // fields 2-4: enabled as visible in the entry
+  std::array<bool, 3> lowerEnabled{};
+  bool listener = false;
+  bool freeMode = false;          // the QSO's mode is not in the mode list
+  std::string prefixCaption;      // "DXCC", or the prefix caption when bound to AltPrefix
+  std::string numberLabel;        // "Nummer:   " + SerialNo
+  std::string timePicture;
+};
+
 class EntrySession {
  public:
   // header: a copy of the log's ContestHeader record (379 bytes).
@@ -180,8 +211,19 @@ class EntrySession {
   // The date and time of the log's last QSO become those of the entry (a
   // caller without a running window has no previous entry).
   void UsePreviousQsoDateTime();
-  // Column widths of the QSO list, stored into the header at closing.
-  void SetListColumnWidths(const std::vector<std::int16_t>& widths) { listWidths_ = widths; }
+  // Column widths of the QSO lists (1-based columns, at most 20) go into the
+  // header at once, so every list reads what another one stored; the header
+  // reaches the contest directory at closing.
+  void SetListColumnWidths(const std::vector<std::int16_t>& widths);
+  std::int16_t ListColumnWidth(int column) { return header().listColumnWidth(column); }
+
+  // The edit dialog: the form of a stored QSO (nullopt for a QSY line or a
+  // record that is gone) and accepting it. ChangeQso stores the record with
+  // the faulty values left out (their messages shown) and, when the change
+  // matters for the score, renumbers, recalculates and recounts the log and
+  // prepares a new entry. True when the record was stored.
+  std::optional<QsoEditForm> EditFormOf(std::uint32_t recordNo);
+  bool ChangeQso(std::uint32_t recordNo, const QsoEditFields& fields);
 
   // Collects the entry from the texts into the entry record.
   void CollectEntry();
@@ -210,6 +252,11 @@ class EntrySession {
   EntryField SentField(int n) const;
   std::string DefaultReport() const;
   void ApplyReceivedKinds();
+  void ApplyReceivedKindsTo(QsoRecord record, bool editDialog);
+  // The prefix lookup of a record: true resolved, false not resolved but
+  // acceptable (prefix option, or a call of at most 2 characters), nullopt
+  // unknown.
+  std::optional<bool> ResolvePrefixOf(QsoRecord record);
   void CheckCallOnExit();
   bool ResolvePrefix();
   void EvaluateEntryMultipliers();
@@ -285,7 +332,6 @@ class EntrySession {
   std::int32_t preparedBandNo2_ = 0;
   std::uint16_t preparedModeNo_ = 0;
   std::uint32_t lastSavedRecordNo_ = 0;
-  std::vector<std::int16_t> listWidths_;
 
   StoredStation station_;
   LogTotals totals_;
