@@ -203,6 +203,12 @@ class EntrySession {
   ContestHeader header() { return ContestHeader(ContestHeader::Record(header_.data(), kContestHeaderSize)); }
   ContestCode contestCode() const { return code(); }
   const ContestRules& rules() const { return rules_; }
+  // The session's copy of the header record, as stored at closing.
+  const std::vector<std::uint8_t>& headerBytes() const { return header_; }
+  const ProgramSettings& settings() const { return context_.settings; }
+  Platform& platform() const { return *context_.platform; }
+  bool uiGerman() const { return context_.uiGerman; }
+  const std::filesystem::path& dataDirectory() const { return context_.dataDirectory; }
   FileBlock* qsoFile() { return qsoFile_; }
   std::int32_t contestNumber() const { return contestNumber_; }
   ScoreParts Score() const { return ComputeScore(totals_, rules_); }

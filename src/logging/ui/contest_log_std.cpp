@@ -1,0 +1,557 @@
+#include "logging/ui/contest_log_std.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScopedValueRollback>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "common/text.h"
+#include "controls/ui/kx_brow.h"
+#include "controls/ui/kx_edit.h"
+#include "logging/ui/entry_panel.h"
+#include "logging/ui/korrektur.h"
+#include "logging/ui/log_widgets.h"
+#include "logging/ui/qso_edit_dialog.h"
+#include "logging/ui/qso_list_panel.h"
+#include "logging/ui/totals_panel.h"
+#include "platform/ui/qt_text.h"
+#include "refdata/bands.h"
+#include "shell/help.h"
+
+namespace korv {
+namespace {
+
+const QColor kEntryBar(0, 0, 128);
+const QColor kListBar(192, 0, 0);
+constexpr int kLoggingHelpContext = 1;
+
+bool IsExchangeField(EntryField f) {
+  return f == EntryField::kSent2 || f == EntryField::kSent3 || f == EntryField::kSent4 ||
+         f == EntryField::kRcvd2 || f == EntryField::kRcvd3 || f == EntryField::kRcvd4;
+}
+
+bool IsReceivedField(EntryField f) {
+  return f == EntryField::kRcvd2 || f == EntryField::kRcvd3 || f == EntryField::kRcvd4;
+}
+
+}  // namespace
+
+TContestLogStd::TContestLogStd(LoggingContext context, std::vector<std::uint8_t> header,
+                               ContestRules rules, QWidget* parent)
+    : QDialog(parent),
+      m_session(std::make_unique<EntrySession>(std::move(context), std::move(header), std::move(rules))) {
+  setObjectName(QStringLiteral("TContestLogStd"));
+  BuildWidgets();
+  m_clock.setInterval(kClockInterval);
+  connect(&m_clock, &QTimer::timeout, this, [this] { ClockTick(); });
+  // The form sees the keys before its controls.
+  qApp->installEventFilter(this);
+}
+
+TContestLogStd::~TContestLogStd() {
+  qApp->removeEventFilter(this);
+  Finish();
+}
+
+QPushButton* TContestLogStd::AddButton(QWidget* parent, const char* name, const char* caption,
+                                       const char* hint) {
+  auto* b = new QPushButton(ToQString(caption), parent);
+  b->setObjectName(QString::fromLatin1(name));
+  if (hint != nullptr) b->setToolTip(ToQString(hint));
+  b->setAutoDefault(false);
+  b->setFocusPolicy(Qt::NoFocus);  // the entry keeps the keyboard
+  parent->layout()->addWidget(b);
+  return b;
+}
+
+void TContestLogStd::BuildWidgets() {
+  auto* outer = new QVBoxLayout(this);
+  outer->setContentsMargins(4, 4, 4, 4);
+  outer->setSpacing(4);
+
+  auto* calls = new QHBoxLayout;
+  outer->addLayout(calls);
+  for (std::size_t i = 0; i < m_globCalls.size(); ++i) {
+    m_globCalls[i] = new QLabel(this);
+    m_globCalls[i]->setObjectName(QStringLiteral("lglobcall") + QString::number(i + 1));
+    QFont f = m_globCalls[i]->font();
+    f.setBold(true);
+    f.setPointSize(12);
+    m_globCalls[i]->setFont(f);
+    calls->addWidget(m_globCalls[i]);
+    calls->addStretch(1);
+  }
+
+  auto* top = new QHBoxLayout;
+  outer->addLayout(top);
+  auto* left = new QVBoxLayout;
+  top->addLayout(left, 1);
+  m_entry = new EntryPanel(this);
+  left->addWidget(m_entry);
+  m_grid = new MultiplierGrid(this);
+  left->addWidget(m_grid);
+  m_totals = new LogTotalsPanel(this);
+  top->addWidget(m_totals);
+
+  auto* tools = new QWidget(this);
+  tools->setObjectName(QStringLiteral("ToolRow"));
+  tools->setLayout(new QHBoxLayout);
+  tools->layout()->setContentsMargins(0, 0, 0, 0);
+  outer->addWidget(tools);
+  m_btnClear = AddButton(tools, "btnClear", "Esc", "Clear");
+  m_btnListe = AddButton(tools, "btnListe", "F5", "Liste");
+  m_btnMode = AddButton(tools, "btnMode", "F7", "Mode");
+  m_btnBand = AddButton(tools, "btnBand", "F8", "Band");
+  m_btnKorrektur = AddButton(tools, "btnKorrektur", "F12", "Korrektur");
+  m_btnCallsuche = AddButton(tools, "btnCallsuche", "F4", "Callsuche");
+  m_btnNotiz = AddButton(tools, "btnNotiz", "F6", "Notiz");
+  m_btnNameqth = AddButton(tools, "btnNameqth", "F9", "Name / QTH");
+  m_btnHilfe = AddButton(tools, "btnHilfe", "?", "Hilfe");
+  m_btnauswertung = AddButton(tools, "btnauswertung", "F11", "Auswertung");
+  static_cast<QHBoxLayout*>(tools->layout())->addStretch(1);
+  m_btnadifimport = AddButton(tools, "btnadifimport", "Import von ADIF-Dateien", nullptr);
+  m_btnweitere = AddButton(tools, "btnweitere", "weitere AFU-Programme", nullptr);
+
+  m_contestCaption = new QLabel(this);
+  m_contestCaption->setObjectName(QStringLiteral("lContestCaption"));
+  m_contestCaption->setAlignment(Qt::AlignCenter);
+  m_contestCaption->setMinimumHeight(20);
+  SetTextColour(m_contestCaption, Qt::white);
+  outer->addWidget(m_contestCaption);
+  m_brow = new TkxBrow(m_session->platform(), this);
+  QFont listFont(QStringLiteral("Arial"), 10);
+  m_brow->Grid()->setFont(listFont);
+  outer->addWidget(m_brow, 1);
+
+  auto* bottom = new QWidget(this);
+  bottom->setLayout(new QHBoxLayout);
+  bottom->layout()->setContentsMargins(0, 0, 0, 0);
+  outer->addWidget(bottom);
+  m_btnBandliste = AddButton(bottom, "btnBandliste", "Bandlog [F3]", nullptr);
+  m_btnAendern = AddButton(bottom, "btnAendern", "\xC4ndern [ET]", nullptr);
+  m_btnLoeschen = AddButton(bottom, "btnLoeschen", "L\xF6schen [Entf]", nullptr);
+  static_cast<QHBoxLayout*>(bottom->layout())->addStretch(1);
+  m_menueBeenden = new LogClickLabel(bottom);
+  m_menueBeenden->setObjectName(QStringLiteral("MenueBeenden"));
+  m_menueBeenden->setText(QStringLiteral("    Contest beenden"));
+  m_menueBeenden->setCursor(Qt::PointingHandCursor);
+  bottom->layout()->addWidget(m_menueBeenden);
+  m_btnBeenden = AddButton(bottom, "btnContestBeenden", "Contest beenden", nullptr);
+
+  m_listband = new QListWidget(this);
+  m_listband->setObjectName(QStringLiteral("listband"));
+  m_listmode = new QListWidget(this);
+  m_listmode->setObjectName(QStringLiteral("listmode"));
+  for (QListWidget* l : {m_listband, m_listmode}) {
+    l->hide();
+    l->setFixedSize(110, 140);
+    connect(l, &QListWidget::itemActivated, this, [this, l] { ChoosePopup(l); });
+  }
+
+  // Every entry field shares the exit handler and the change handlers.
+  for (int i = 0; i < kEntryFieldCount; ++i) {
+    const auto f = static_cast<EntryField>(i);
+    TkxEdit* edit = m_entry->Field(f);
+    edit->installEventFilter(this);
+    connect(edit, &QLineEdit::textEdited, this, [this, f] { FieldTextEdited(f); });
+  }
+  m_entry->installEventFilter(this);
+  m_brow->Grid()->installEventFilter(this);
+  connect(m_entry, &EntryPanel::qslClicked, this, [this] {
+    m_session->ToggleQslSend();
+    Draw();
+  });
+
+  connect(m_btnClear, &QPushButton::clicked, this, [this] { Escape(); });
+  connect(m_btnListe, &QPushButton::clicked, this, [this] { ToggleListFocus(); });
+  connect(m_btnMode, &QPushButton::clicked, this, [this] { ModeKey(); });
+  connect(m_btnBand, &QPushButton::clicked, this, [this] {
+    const std::vector<BandIndex> bands = m_session->Bands();
+    const auto it = std::find(bands.begin(), bands.end(), m_session->band());
+    ShowPopup(m_listband, it == bands.end() ? 0 : static_cast<int>(it - bands.begin()));
+  });
+  connect(m_btnKorrektur, &QPushButton::clicked, this, [this] { OpenKorrektur(0); });
+  connect(m_btnCallsuche, &QPushButton::clicked, this, [this] { OpenKorrektur(1); });
+  connect(m_btnBandliste, &QPushButton::clicked, this, [this] { OpenKorrektur(2); });
+  connect(m_btnNotiz, &QPushButton::clicked, this, [this] {
+    emit noteRequested();
+    if (m_session->View().texts[FieldSlot(EntryField::kCall)].empty()) Escape();
+  });
+  connect(m_btnNameqth, &QPushButton::clicked, this, [this] {
+    m_session->ToggleExtraFields();
+    Draw();
+  });
+  connect(m_btnHilfe, &QPushButton::clicked, this, [this] {
+    (void)HandleHelpRequest(m_session->platform(), kHelpCommandContext, kLoggingHelpContext,
+                                  {m_session->dataDirectory()});
+  });
+  connect(m_btnauswertung, &QPushButton::clicked, this, &TContestLogStd::partyEvaluationRequested);
+  connect(m_btnadifimport, &QPushButton::clicked, this, &TContestLogStd::adifImportRequested);
+  connect(m_btnweitere, &QPushButton::clicked, this, &TContestLogStd::furtherProgramsRequested);
+  connect(m_btnAendern, &QPushButton::clicked, this, [this] { EditSelected(); });
+  connect(m_btnLoeschen, &QPushButton::clicked, this, [this] { DeleteSelected(); });
+  connect(m_btnBeenden, &QPushButton::clicked, this, [this] { close(); });
+  connect(m_menueBeenden, &LogClickLabel::clicked, this, [this] { close(); });
+}
+
+bool TContestLogStd::FormCreate() {
+  if (m_started) return true;
+  if (!m_session->Open()) return false;
+  m_started = true;
+  m_list = std::make_unique<QsoListBinding>(*m_brow, *m_session, QsoListFormat{"dd.mm.yy", "hh:mm", m_session->uiGerman()},
+                                            true);
+  m_list->onEdit = [this](std::uint32_t recordNo) { EditQso(recordNo); };
+  m_list->onDeleted = [this] { Draw(); };
+  const BrowseResult r = m_list->Browse(*LogListOrder(kLogListDefaultOrder, m_session->band()));
+  if (!r.ok) m_session->platform().ShowError(r.message);
+  m_list->ShowCurrentBand();
+
+  const std::string own = SlashZeros(m_session->settings().own.call);
+  for (QLabel* l : m_globCalls) SetLabelText(l, own);
+  for (BandIndex b : m_session->Bands()) m_listband->addItem(ToQString(BandName(b)));
+  for (const std::string& m : m_session->Modes()) m_listmode->addItem(ToQString(m));
+  m_btnBand->setVisible(m_session->Bands().size() > 1);
+  m_btnMode->setVisible(m_session->Modes().size() > 1);
+  m_btnauswertung->setVisible(m_session->rules().partyEvaluation != 0);
+  m_btnListe->setEnabled(true);
+  m_listMode = true;  // so that the switch below sets every control
+  EnterEntryMode();
+  Draw();
+  FocusField(EntryField::kCall);
+  m_clock.start();
+  return true;
+}
+
+bool TContestLogStd::Run(LoggingContext context, std::vector<std::uint8_t>& header, ContestRules rules,
+                         QWidget* mainWindow) {
+  TContestLogStd window(std::move(context), header, std::move(rules));
+  if (!window.FormCreate()) return false;
+  if (mainWindow != nullptr) mainWindow->hide();
+  window.move(0, 0);
+  window.setWindowState(Qt::WindowMaximized);
+  window.exec();
+  header = window.Session().headerBytes();
+  if (mainWindow != nullptr) mainWindow->show();
+  return true;
+}
+
+// --- drawing ---------------------------------------------------------------------
+
+void TContestLogStd::Draw() {
+  const EntryView v = m_session->View();
+  m_entry->Draw(v);
+  m_totals->Draw(v);
+  m_grid->Draw(v.grid);
+  SetVisibleIfChanged(m_grid, !v.compactRow);
+  SetVisibleIfChanged(m_totals, !v.compactRow);
+  const QString caption = ToQString(v.caption);
+  if (windowTitle() != caption) setWindowTitle(caption);
+}
+
+void TContestLogStd::EnterEntryMode() {
+  if (!m_listMode) return;
+  m_listMode = false;
+  for (QPushButton* b : {m_btnClear, m_btnNameqth}) b->setEnabled(true);
+  for (QPushButton* b : {m_btnBandliste, m_btnAendern, m_btnLoeschen}) b->setEnabled(false);
+  SetLabelText(m_contestCaption, "Contest-Logbuch");
+  SetBackground(m_contestCaption, kEntryBar);
+}
+
+void TContestLogStd::EnterListMode() {
+  if (m_listMode) return;
+  m_listMode = true;
+  for (QPushButton* b : {m_btnClear, m_btnNameqth}) b->setEnabled(false);
+  for (QPushButton* b : {m_btnBandliste, m_btnAendern, m_btnLoeschen}) b->setEnabled(true);
+  SetLabelText(m_contestCaption, PickText(m_session->uiGerman(), "Contest-Logbuch (ESC: zur\xFC" "ck zur Eingabe)",
+                                          "Contest-logbook (ESC: return to entry)"));
+  SetBackground(m_contestCaption, kListBar);
+  m_entry->MarkFocused(std::nullopt);
+}
+
+// --- the entry fields ------------------------------------------------------------
+
+void TContestLogStd::FieldTextEdited(EntryField field) {
+  const std::string text = m_entry->Field(field)->Text();
+  if (field == EntryField::kCall) {
+    m_session->CallTextChanged(text);
+  } else if (IsExchangeField(field)) {
+    m_session->ExchangeTextChanged(field, text);
+  } else {
+    m_session->SetFieldText(field, text);
+  }
+  Draw();
+}
+
+void TContestLogStd::FocusField(EntryField field) {
+  QScopedValueRollback<bool> guard(m_leaving, true);
+  TkxEdit* edit = m_entry->Field(field);
+  if (!edit->isVisibleTo(this)) edit = m_entry->Field(EntryField::kCall);
+  edit->setFocus(Qt::OtherFocusReason);
+  edit->selectAll();
+  // The focus event comes later when the window is not active.
+  m_session->FieldEntered(field);
+  m_entry->MarkFocused(field);
+}
+
+void TContestLogStd::FieldEnter(EntryField field) {
+  EntryField next = EntryField::kCall;
+  {
+    QScopedValueRollback<bool> guard(m_leaving, true);
+    const bool saved = m_session->LeaveField(field, true);
+    const bool cleared = field == EntryField::kCall && m_session->View().texts[FieldSlot(EntryField::kCall)].empty();
+    if (saved) {
+      m_list->LocateRecord(m_session->lastSavedRecordNo());
+    } else if (!cleared) {
+      next = m_session->NextFieldOnEnter(field);
+    }
+  }
+  Draw();
+  FocusField(next);
+}
+
+// --- keys -------------------------------------------------------------------------
+
+bool TContestLogStd::eventFilter(QObject* watched, QEvent* event) {
+  auto* widget = qobject_cast<QWidget*>(watched);
+  const bool ours = widget != nullptr && (widget == this || isAncestorOf(widget));
+  if (!ours || !m_started || m_finished) return QDialog::eventFilter(watched, event);
+  switch (event->type()) {
+    case QEvent::KeyPress:
+      if (FormKeyDown(static_cast<QKeyEvent*>(event), widget)) return true;
+      break;
+    case QEvent::FocusIn:
+      if (const auto f = m_entry->FieldOf(watched)) {
+        EnterEntryMode();
+        m_session->FieldEntered(*f);
+        m_entry->MarkFocused(*f);
+      } else if (watched == m_brow->Grid()) {
+        EnterListMode();
+      }
+      break;
+    case QEvent::FocusOut: {
+      const auto f = m_entry->FieldOf(watched);
+      const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+      // Leaving by Tab or a click runs the exit handler; a message box or a
+      // pop-up taking the focus for a moment does not.
+      if (f && !m_leaving &&
+          (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::MouseFocusReason)) {
+        QScopedValueRollback<bool> guard(m_leaving, true);
+        (void)m_session->LeaveField(*f, false);
+        Draw();
+      }
+      break;
+    }
+    case QEvent::MouseButtonPress:
+      // A click into the entry panel while the list has the keyboard.
+      if (watched == m_entry && m_listMode) Escape();
+      break;
+    default:
+      break;
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+bool TContestLogStd::FormKeyDown(QKeyEvent* event, QWidget* receiver) {
+  const Qt::KeyboardModifiers mods = event->modifiers();
+  const bool alt = mods.testFlag(Qt::AltModifier);
+  const auto field = m_entry->FieldOf(receiver);
+  auto* popup = qobject_cast<QListWidget*>(receiver);
+  if (popup != m_listband && popup != m_listmode) popup = nullptr;
+  switch (event->key()) {
+    case Qt::Key_Escape: Escape(); return true;
+    case Qt::Key_F3: OpenKorrektur(2); return true;
+    case Qt::Key_F4: OpenKorrektur(1); return true;
+    case Qt::Key_F5: ToggleListFocus(); return true;
+    case Qt::Key_F6: m_btnNotiz->click(); return true;
+    case Qt::Key_F7: ModeKey(); return true;
+    case Qt::Key_F8: m_btnBand->click(); return true;
+    case Qt::Key_F9:
+      if (m_btnNameqth->isVisible()) m_btnNameqth->click();
+      return true;
+    case Qt::Key_F11:
+      if (m_session->header().contestCode() == 'P') emit partyEvaluationRequested();
+      return true;
+    case Qt::Key_F12: OpenKorrektur(0); return true;
+    case Qt::Key_Q:
+      if (!alt) break;
+      m_session->ToggleQslSend();
+      Draw();
+      return true;
+    case Qt::Key_W:
+      if (!alt) break;
+      OpenKorrektur(0);
+      return true;
+    case Qt::Key_1:
+    case Qt::Key_2:
+    case Qt::Key_3:
+      if (alt && mods.testFlag(Qt::KeypadModifier)) {
+        const auto f = static_cast<EntryField>(static_cast<int>(EntryField::kRcvd2) + event->key() - Qt::Key_1);
+        if (m_session->View().visible[FieldSlot(f)]) FocusField(f);
+        return true;
+      }
+      break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      if (popup != nullptr) {
+        ChoosePopup(popup);
+        return true;
+      }
+      if (field) {
+        FieldEnter(*field);
+        return true;
+      }
+      break;
+    default:
+      break;
+  }
+  if (field == EntryField::kCall && event->text() == QStringLiteral("#")) {
+    m_session->HashTypedInCall();
+    FieldEnter(EntryField::kCall);
+    return true;
+  }
+  if (field && IsReceivedField(*field) && event->text() == QStringLiteral(" ") &&
+      m_session->header().contestCode() != 'i') {
+    return true;
+  }
+  return false;
+}
+
+void TContestLogStd::Escape() {
+  for (QListWidget* l : {m_listband, m_listmode}) {
+    if (l->isVisible()) {
+      ClosePopup(l);
+      return;
+    }
+  }
+  m_session->Escape();
+  // The new entry shows the clock at once, not only at the next tick.
+  m_session->ClockTick();
+  EnterEntryMode();
+  Draw();
+  FocusField(EntryField::kCall);
+}
+
+void TContestLogStd::ToggleListFocus() {
+  if (m_listMode) {
+    EnterEntryMode();
+    FocusField(EntryField::kCall);
+    return;
+  }
+  EnterListMode();
+  m_brow->Grid()->setFocus(Qt::OtherFocusReason);
+}
+
+// --- band and mode lists ---------------------------------------------------------------
+
+void TContestLogStd::ModeKey() {
+  if (!m_session->ModeKey()) {
+    Draw();
+    return;
+  }
+  const std::vector<std::string> modes = m_session->Modes();
+  const auto it = std::find(modes.begin(), modes.end(), m_session->mode());
+  ShowPopup(m_listmode, it == modes.end() ? 0 : static_cast<int>(it - modes.begin()));
+}
+
+void TContestLogStd::ShowPopup(QListWidget* list, int currentRow) {
+  QWidget* anchor = list == m_listband ? m_entry->BandLabel() : m_entry->ModeLabel();
+  m_popupReturn = QApplication::focusWidget();
+  list->move(anchor->mapTo(this, QPoint(0, anchor->height())));
+  list->setCurrentRow(currentRow);
+  list->show();
+  list->raise();
+  QScopedValueRollback<bool> guard(m_leaving, true);
+  list->setFocus(Qt::PopupFocusReason);
+}
+
+void TContestLogStd::ClosePopup(QListWidget* list) {
+  list->hide();
+  QScopedValueRollback<bool> guard(m_leaving, true);
+  if (m_popupReturn != nullptr && m_popupReturn->isVisible()) {
+    m_popupReturn->setFocus(Qt::PopupFocusReason);
+  } else {
+    FocusField(EntryField::kCall);
+  }
+  m_popupReturn = nullptr;
+}
+
+void TContestLogStd::ChoosePopup(QListWidget* list) {
+  const int row = list->currentRow();
+  ClosePopup(list);
+  if (row < 0) return;
+  if (list == m_listband) {
+    const std::vector<BandIndex> bands = m_session->Bands();
+    if (static_cast<std::size_t>(row) >= bands.size()) return;
+    m_session->ChangeBand(bands[static_cast<std::size_t>(row)]);
+    m_list->ShowCurrentBand();
+  } else {
+    const std::vector<std::string> modes = m_session->Modes();
+    if (static_cast<std::size_t>(row) >= modes.size()) return;
+    m_session->ChangeMode(modes[static_cast<std::size_t>(row)]);
+  }
+  Draw();
+}
+
+// --- clock, list commands, closing -------------------------------------------------------
+
+void TContestLogStd::ClockTick() {
+  const BandIndex before = m_session->band();
+  m_session->ClockTick();
+  if (m_session->band() != before) m_list->ShowCurrentBand();
+  Draw();
+}
+
+void TContestLogStd::DeleteSelected() {
+  const auto recordNo = m_list->SelectedQso();
+  if (!recordNo || !m_session->DeleteQso(*recordNo)) return;
+  AfterLogChanged();
+}
+
+void TContestLogStd::EditSelected() {
+  if (const auto recordNo = m_list->SelectedQso()) EditQso(*recordNo);
+}
+
+void TContestLogStd::EditQso(std::uint32_t recordNo) {
+  if (!Teingabecontstd2::Edit(*m_session, recordNo, this)) return;
+  m_list->LocateRecord(recordNo);
+  Draw();
+}
+
+void TContestLogStd::OpenKorrektur(int kind) {
+  const auto k = static_cast<KorrekturKind>(kind);
+  {
+    TKorrekturstd window(*m_session, k, m_session->band(), this);
+    window.Run(m_korrekturGeometry);
+  }
+  m_list->RefreshRows();
+  if (k != KorrekturKind::kCallSearch) {
+    Escape();
+  } else {
+    Draw();
+  }
+}
+
+void TContestLogStd::AfterLogChanged() {
+  m_list->ShowCurrentBand();
+  Draw();
+}
+
+void TContestLogStd::done(int result) {
+  Finish();
+  QDialog::done(result);
+}
+
+void TContestLogStd::Finish() {
+  if (m_finished) return;
+  m_finished = true;
+  m_clock.stop();
+  if (m_list) m_list->Release();
+  m_session->Close();
+}
+
+}  // namespace korv

@@ -1,0 +1,139 @@
+// TContestLogStd: the logging window. The entry panel with the totals and
+// the multiplier grid above, the QSO list below. Every keystroke and button
+// goes to the entry session (logging/entry_session.h), which holds all the
+// logic; the window draws its View() and moves the focus.
+//
+// The main window opens it with Run(): it hides itself while the window is
+// shown and receives the header record back as the window stored it.
+#pragma once
+
+#include <QDialog>
+#include <QRect>
+#include <QTimer>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "logging/entry_session.h"
+
+class QLabel;
+class QListWidget;
+class QPushButton;
+
+namespace korv {
+
+class EntryPanel;
+class LogClickLabel;
+class LogTotalsPanel;
+class MultiplierGrid;
+class QsoListBinding;
+class TkxBrow;
+
+class TContestLogStd : public QDialog {
+  Q_OBJECT
+ public:
+  static constexpr int kClockInterval = 1000;  // ms
+
+  // What EntrySession's constructor takes: the platform, files and settings,
+  // a copy of the log's header record and the window's own copy of the rules.
+  TContestLogStd(LoggingContext context, std::vector<std::uint8_t> header, ContestRules rules,
+                 QWidget* parent = nullptr);
+  ~TContestLogStd() override;
+
+  // Window start (opens the log). False when the QSO file cannot be opened;
+  // the storage layer has said why.
+  bool FormCreate();
+
+  // Opens the window modally, maximised at the top left, with mainWindow
+  // hidden meanwhile. header: the log's header record in, the record as the
+  // window stored it (column widths, totals) out. False when the log could
+  // not be opened.
+  static bool Run(LoggingContext context, std::vector<std::uint8_t>& header, ContestRules rules,
+                  QWidget* mainWindow = nullptr);
+
+  EntrySession& Session() { return *m_session; }
+  EntryPanel* Entry() const { return m_entry; }
+  TkxBrow* List() const { return m_brow; }
+  QsoListBinding& ListBinding() { return *m_list; }
+  MultiplierGrid* Grid() const { return m_grid; }
+  LogTotalsPanel* Totals() const { return m_totals; }
+  QListWidget* BandList() const { return m_listband; }
+  QListWidget* ModeList() const { return m_listmode; }
+  QTimer& Clock() { return m_clock; }
+  bool ListMode() const { return m_listMode; }
+
+ signals:
+  // Windows of other parts this window only opens.
+  void noteRequested();
+  void adifImportRequested();
+  void furtherProgramsRequested();
+  void partyEvaluationRequested();
+
+ public slots:
+  void done(int result) override;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildWidgets();
+  QPushButton* AddButton(QWidget* parent, const char* name, const char* caption, const char* hint);
+  void Draw();
+  bool FormKeyDown(QKeyEvent* event, QWidget* receiver);
+  void FieldEnter(EntryField field);
+  void FieldTextEdited(EntryField field);
+  void FocusField(EntryField field);
+  void EnterEntryMode();
+  void EnterListMode();
+  void Escape();
+  void ToggleListFocus();
+  void ModeKey();
+  void ShowPopup(QListWidget* list, int currentRow);
+  void ClosePopup(QListWidget* list);
+  void ChoosePopup(QListWidget* list);
+  void ClockTick();
+  void DeleteSelected();
+  void EditSelected();
+  void EditQso(std::uint32_t recordNo);
+  void OpenKorrektur(int kind);
+  void AfterLogChanged();
+  void Finish();
+
+  std::unique_ptr<EntrySession> m_session;
+  std::unique_ptr<QsoListBinding> m_list;
+  QTimer m_clock;
+  bool m_started = false;
+  bool m_finished = false;
+  bool m_listMode = false;
+  bool m_leaving = false;  // the window moves the focus itself
+  QWidget* m_popupReturn = nullptr;
+  std::optional<QRect> m_korrekturGeometry;
+
+  EntryPanel* m_entry = nullptr;
+  LogTotalsPanel* m_totals = nullptr;
+  MultiplierGrid* m_grid = nullptr;
+  QLabel* m_contestCaption = nullptr;
+  std::array<QLabel*, 3> m_globCalls{};
+  TkxBrow* m_brow = nullptr;
+  QListWidget* m_listband = nullptr;
+  QListWidget* m_listmode = nullptr;
+  QPushButton* m_btnClear = nullptr;
+  QPushButton* m_btnListe = nullptr;
+  QPushButton* m_btnMode = nullptr;
+  QPushButton* m_btnBand = nullptr;
+  QPushButton* m_btnKorrektur = nullptr;
+  QPushButton* m_btnCallsuche = nullptr;
+  QPushButton* m_btnNotiz = nullptr;
+  QPushButton* m_btnNameqth = nullptr;
+  QPushButton* m_btnHilfe = nullptr;
+  QPushButton* m_btnauswertung = nullptr;
+  QPushButton* m_btnBandliste = nullptr;
+  QPushButton* m_btnAendern = nullptr;
+  QPushButton* m_btnLoeschen = nullptr;
+  QPushButton* m_btnBeenden = nullptr;
+  QPushButton* m_btnadifimport = nullptr;
+  QPushButton* m_btnweitere = nullptr;
+  LogClickLabel* m_menueBeenden = nullptr;
+};
+
+}  // namespace korv

@@ -1,0 +1,522 @@
+// The logging window offscreen, driven by real key presses into its fields
+// and lists; every message box goes to the scripted platform, and the
+// results are read back from the QSO file and the contest directory.
+#include <QApplication>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTimer>
+#include <QtTest>
+#include <functional>
+#include <memory>
+
+#include "common/dates.h"
+#include "controls/ui/kx_brow.h"
+#include "controls/ui/kx_edit.h"
+#include "files/catalogue.h"
+#include "logging/totals_record.h"
+#include "logging/ui/contest_log_std.h"
+#include "logging/ui/entry_panel.h"
+#include "logging/ui/korrektur.h"
+#include "logging/ui/qso_edit_dialog.h"
+#include "logging/ui/qso_list_panel.h"
+#include "logging/ui/totals_panel.h"
+#include "platform/scripted_platform.h"
+#include "refdata/cty_import.h"
+#include "shell/contest_rules.h"
+#include "storage/engine.h"
+#include "support/test_support.h"
+
+using namespace korv;
+using Kind = ScriptedPlatform::Kind;
+
+namespace {
+
+constexpr const char* kCountryFile =
+    "DL,Fed. Rep. of Germany,230,EU,14,28,51.00,-10.00,-1.0,DA DB DC DD DE DF DG DH DI DJ DK DL DM DN DO DP DQ DR;\n"
+    "OE,Austria,206,EU,15,28,47.33,-13.33,-1.0,OE;\n";
+
+// A data directory with one DEZ log (automatic date and time), the files the
+// window opens and a scripted platform whose clock stands at 14.11.2026.
+struct Fixture {
+  std::filesystem::path dir = korv::testing::MakeTempDir("logwin");
+  korv::testing::RecordingFatalHandler fatal;
+  std::unique_ptr<StorageEngine> engine;
+  std::unique_ptr<FileCatalogue> catalogue;
+  FileBlock* directory = nullptr;
+  FileBlock* totals = nullptr;
+  ScriptedPlatform platform;
+  ContestRules rules;
+  std::vector<std::uint8_t> header;
+  std::int32_t logNumber = 0;
+  std::unique_ptr<TContestLogStd> window;
+
+  Fixture() {
+    EngineOptions options;
+    options.dataDirectory = dir;
+    options.fatalHandler = &fatal;
+    options.sleep = [](int) {};
+    engine = std::make_unique<StorageEngine>(options);
+    if (!engine->InitFileManager(160, 32).ok()) qFatal("engine");
+    catalogue = std::make_unique<FileCatalogue>(*engine);
+    ImportCty(kCountryFile, *catalogue->OpenPrefixes(), *catalogue->OpenPrefixSpecials());
+    catalogue->ReleasePrefixes();
+    catalogue->ReleasePrefixSpecials();
+    directory = catalogue->OpenContestDirectory();
+    totals = catalogue->OpenTotals();
+    SetMinute(0);
+    directory->ClearRecordBuffer();
+    ContestHeader h(ContestHeader::Record(directory->Record().data(), kContestHeaderSize));
+    h.MarkCreated();
+    h.SetContestCode('3');
+    h.SetName("DEZ 2026");
+    h.SetDok("N01");
+    h.SetOwnCall("DL0XYZ");
+    h.SetStartDate(DayNumberFromCivil({2026, 11, 14}));
+    h.SetDateAutomatic(255);
+    h.SetTimeAutomatic(255);
+    h.SetQslSentDefault('N');
+    h.SetParticipationType(1);
+    bool german = true;
+    rules = FillContestPresets('3', h, german);
+    if (!directory->InsertRecord().ok()) qFatal("header");
+    header.assign(directory->Record().begin(), directory->Record().end());
+    logNumber = h.contestNumber();
+  }
+  ~Fixture() {
+    window.reset();
+    catalogue.reset();
+    engine.reset();
+    std::filesystem::remove_all(dir);
+  }
+
+  void SetMinute(int minute) { platform.SetNow({DayNumberFromCivil({2026, 11, 14}), 8 * 3600 + minute * 60}); }
+
+  LoggingContext Context() {
+    LoggingContext ctx;
+    ctx.platform = &platform;
+    ctx.catalogue = catalogue.get();
+    ctx.directory = directory;
+    ctx.totals = totals;
+    ctx.settings.own.call = "DL0XYZ";
+    ctx.settings.own.locator = "JO31MM";
+    ctx.dataDirectory = dir;
+    return ctx;
+  }
+
+  TContestLogStd& Open() {
+    window = std::make_unique<TContestLogStd>(Context(), header, rules);
+    if (!window->FormCreate()) qFatal("open");
+    window->resize(1200, 800);
+    window->show();
+    window->activateWindow();
+    if (!QTest::qWaitForWindowActive(window.get())) qFatal("not active");
+    window->Entry()->Field(EntryField::kCall)->setFocus();
+    return *window;
+  }
+
+  // Every QSO of the log in record-number order.
+  std::vector<std::vector<std::uint8_t>> Qsos() {
+    std::vector<std::vector<std::uint8_t>> out;
+    FileBlock* f = window->Session().qsoFile();
+    Status st = f->MoveFirst(4);
+    while (st.ok()) {
+      out.emplace_back(f->Record().begin(), f->Record().end());
+      st = f->MoveNext(4);
+    }
+    return out;
+  }
+  std::vector<std::string> Calls() {
+    std::vector<std::string> calls;
+    for (auto& q : Qsos()) calls.push_back(Qso(q).call());
+    return calls;
+  }
+  static QsoRecord Qso(std::vector<std::uint8_t>& bytes) {
+    return QsoRecord(QsoRecord::Record(bytes.data(), kQsoRecordSize));
+  }
+};
+
+QWidget* Focus() { return QApplication::focusWidget(); }
+// After a modal window the offscreen platform leaves no window active.
+void Reactivate(QWidget& window) {
+  QApplication::setActiveWindow(&window);
+  (void)QTest::qWaitForWindowActive(&window);
+}
+void Type(const char* text) { QTest::keyClicks(Focus(), QString::fromLatin1(text)); }
+void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::keyClick(Focus(), key, mods); }
+
+QString Text(QWidget& w, const char* name) {
+  auto* l = w.findChild<QLabel*>(QString::fromLatin1(name));
+  if (l == nullptr) qFatal("no label %s", name);
+  return l->text();
+}
+
+TkxEdit* FieldOf(TContestLogStd& w, EntryField f) { return w.Entry()->Field(f); }
+
+// Runs `action` once a modal window of type T is up (message boxes are
+// scripted; these are the list window and the dialogs).
+template <typename T>
+void WhenModal(std::function<void(T*)> action) {
+  QTimer::singleShot(0, [action] {
+    T* modal = qobject_cast<T*>(QApplication::activeModalWidget());
+    if (modal == nullptr) {
+      WhenModal<T>(action);
+      return;
+    }
+    QApplication::setActiveWindow(modal);
+    (void)QTest::qWaitForWindowActive(modal);
+    action(modal);
+    // A failed check inside must not leave the test waiting on the window.
+    if (QApplication::activeModalWidget() == modal && modal->isVisible()) modal->close();
+  });
+}
+
+std::vector<QString> ListCells(TkxBrow* brow, int column) {
+  std::vector<QString> cells;
+  const auto rows = brow->Browser().Rows().size();
+  for (std::size_t r = 0; r < rows; ++r) {
+    QTableWidgetItem* item = brow->Grid()->item(static_cast<int>(r), column);
+    cells.push_back(item != nullptr ? item->text().trimmed() : QString());
+  }
+  return cells;
+}
+
+}  // namespace
+
+class ContestLogStdTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void callEnterDokEnterStoresTheQso() {
+    Fixture f;
+    TContestLogStd& w = f.Open();
+    QCOMPARE(w.windowTitle(), QStringLiteral("DL0XYZ  Logbuch (Contest : DEZ 2026 )"));
+    QCOMPARE(Text(w, "lglobcall1"), QStringLiteral("DLØXYZ"));
+    QCOMPARE(Text(w, "eRSTr2Caption"), QStringLiteral("&1 : DOK"));
+    QCOMPARE(Text(w, "lContestCaption"), QStringLiteral("Contest-Logbuch"));
+    QCOMPARE(Text(w, "lNummer"), QStringLiteral("0"));
+    QCOMPARE(Text(w, "lRSTs1"), QStringLiteral("599"));
+    QCOMPARE(Text(w, "lZeit"), QStringLiteral("08:00:00"));
+    QCOMPARE(Focus(), FieldOf(w, EntryField::kCall));
+
+    f.SetMinute(1);
+    Type("dl1abc");
+    QCOMPARE(FieldOf(w, EntryField::kCall)->text(), QStringLiteral("DL1ABC"));
+    Key(Qt::Key_Return);
+    QCOMPARE(Focus(), FieldOf(w, EntryField::kRcvd2));
+    Type("n01");
+    // The typed DOK is new: red in the grid, the multiplier count follows.
+    QCOMPARE(w.Grid()->Cell(0)->text(), QStringLiteral("N01"));
+    QCOMPARE(w.Grid()->Cell(0)->palette().color(QPalette::WindowText), QColor(Qt::red));
+    QCOMPARE(Text(w, "lMulti").trimmed(), QStringLiteral("1"));
+    Key(Qt::Key_Return);
+
+    auto qsos = f.Qsos();
+    QCOMPARE(qsos.size(), std::size_t{1});
+    QsoRecord q = Fixture::Qso(qsos[0]);
+    QCOMPARE(q.call(), std::string("DL1ABC"));
+    QCOMPARE(q.dok(), std::string("N01"));
+    QCOMPARE(q.rcvdExch(), std::string("599N01"));
+    QCOMPARE(q.qsoTime(), 8 * 3600 + 60);
+    QCOMPARE(q.band(), 'b');
+    // After the save: focus on the call, empty entry, counters moved on,
+    // the grid shows the DOK as worked, the list shows the QSO.
+    QCOMPARE(Focus(), FieldOf(w, EntryField::kCall));
+    QVERIFY(FieldOf(w, EntryField::kCall)->text().isEmpty());
+    QVERIFY(FieldOf(w, EntryField::kRcvd2)->text().isEmpty());
+    QCOMPARE(Text(w, "lNummer"), QStringLiteral("1"));
+    QCOMPARE(Text(w, "lPunkteCaption"), QStringLiteral("Punkte 80 m"));
+    QCOMPARE(w.Grid()->Cell(0)->palette().color(QPalette::WindowText), QColor(128, 128, 128));
+    QCOMPARE(w.Totals()->SummaryLine(0)->text(), QStringLiteral("1 QSO"));
+    QCOMPARE(ListCells(w.List(), 3), std::vector<QString>{QStringLiteral("DL1ABC")});
+    QCOMPARE(ListCells(w.List(), 7), std::vector<QString>{QStringLiteral("599 N01")});
+
+    // "#" ends the call with "/p" and acts as Enter; a blank in the DOK
+    // field is swallowed.
+    f.SetMinute(2);
+    Type("dl2bbb#");
+    QCOMPARE(Focus(), FieldOf(w, EntryField::kRcvd2));
+    Type("n 02");
+    QCOMPARE(FieldOf(w, EntryField::kRcvd2)->text(), QStringLiteral("N02"));
+    Key(Qt::Key_Enter);
+    qsos = f.Qsos();
+    QCOMPARE(qsos.size(), std::size_t{2});
+    QCOMPARE(Fixture::Qso(qsos[1]).call(), std::string("DL2BBB/P"));
+    QCOMPARE(Fixture::Qso(qsos[1]).dok(), std::string("N02"));
+    QCOMPARE(Fixture::Qso(qsos[1]).serialNo(), 2);
+    QCOMPARE(w.Totals()->SummaryLine(3)->text().trimmed(), QStringLiteral("4 Pkt."));  // 2 points x 2 DOKs
+    QCOMPARE(ListCells(w.List(), 3), (std::vector<QString>{"DL1ABC", "DL2BBB/P"}));
+    QVERIFY(f.platform.ShownTexts().empty());
+  }
+
+  void duplicateIsRefusedAndTheEntryCleared() {
+    Fixture f;
+    TContestLogStd& w = f.Open();
+    f.SetMinute(1);
+    Type("dl1abc");
+    Key(Qt::Key_Return);
+    Type("n01");
+    Key(Qt::Key_Return);
+    f.SetMinute(2);
+    Type("dl1abc/p");
+    Key(Qt::Key_Return);
+    QCOMPARE(f.platform.TextsOf(Kind::kInform),
+             std::vector<std::string>{"Call DL1ABC bereits auf Band vorhanden"});
+    QCOMPARE(f.platform.Beeps(), 1);
+    QCOMPARE(Focus(), FieldOf(w, EntryField::kCall));
+    QVERIFY(FieldOf(w, EntryField::kCall)->text().isEmpty());
+    QCOMPARE(f.Qsos().size(), std::size_t{1});
+  }
+
+  void keysSwitchModeBandQslAndListMode() {
+    Fixture f;
+    TContestLogStd& w = f.Open();
+    QCOMPARE(Text(w, "lmode"), QStringLiteral("CW"));
+    Key(Qt::Key_F7);  // two modes: the other one at once, the report follows
+    QCOMPARE(Text(w, "lmode"), QStringLiteral("SSB"));
+    QCOMPARE(Text(w, "lRSTs1"), QStringLiteral("59"));
+    QVERIFY(!w.ModeList()->isVisible());
+
+    Key(Qt::Key_F8);
+    QVERIFY(w.BandList()->isVisible());
+    QCOMPARE(Focus(), w.BandList());
+    Key(Qt::Key_Escape);  // closes the list only
+    QVERIFY(!w.BandList()->isVisible());
+    QCOMPARE(Focus(), FieldOf(w, EntryField::kCall));
+    Key(Qt::Key_F8);
+    Key(Qt::Key_Down);
+    Key(Qt::Key_Return);
+    QCOMPARE(Text(w, "lband"), QStringLiteral("40 m"));
+    QCOMPARE(Text(w, "lPunkteCaption"), QStringLiteral("Punkte 40 m"));
+    QCOMPARE(Focus(), FieldOf(w, EntryField::kCall));
+
+    // F9 shows frequency, name and QTH (a QSO is then stored from the QTH
+    // field) and hides them again.
+    QVERIFY(!FieldOf(w, EntryField::kName)->isVisible());
+    Key(Qt::Key_F9);
+    QVERIFY(FieldOf(w, EntryField::kName)->isVisible());
+    Key(Qt::Key_F9);
+    QVERIFY(!FieldOf(w, EntryField::kQth)->isVisible());
+
+    Key(Qt::Key_F5);
+    QVERIFY(w.ListMode());
+    QCOMPARE(Focus(), w.List()->Grid());
+    QCOMPARE(Text(w, "lContestCaption"), QStringLiteral("Contest-Logbuch (ESC: zurück zur Eingabe)"));
+    QVERIFY(w.findChild<QPushButton*>("btnLoeschen")->isEnabled());
+    QVERIFY(!w.findChild<QPushButton*>("btnClear")->isEnabled());
+    Key(Qt::Key_Escape);
+    QVERIFY(!w.ListMode());
+    QCOMPARE(Focus(), FieldOf(w, EntryField::kCall));
+    QVERIFY(!w.findChild<QPushButton*>("btnLoeschen")->isEnabled());
+
+    // Alt+Q: the QSL flag of the entry (Esc sets it back to the default).
+    QCOMPARE(Text(w, "lQSLs"), QStringLiteral("QSL senden: nein"));
+    Key(Qt::Key_Q, Qt::AltModifier);
+    QCOMPARE(Text(w, "lQSLs"), QStringLiteral("QSL senden: ja"));
+
+    // The QSO stored after all this: SSB, 40 m, QSL 'Y'.
+    f.SetMinute(3);
+    Type("dl3ccc");
+    Key(Qt::Key_Return);
+    Type("n03");
+    Key(Qt::Key_Return);
+    auto qsos = f.Qsos();
+    QCOMPARE(qsos.size(), std::size_t{1});
+    QsoRecord q = Fixture::Qso(qsos[0]);
+    QCOMPARE(q.mode(), std::string("SSB"));
+    QCOMPARE(q.band(), 'c');
+    QCOMPARE(q.qslSend(), 'Y');
+    QCOMPARE(q.rcvdExch(), std::string("59 N03"));
+  }
+
+  void deleteFromTheListAsksAndRenumbers() {
+    Fixture f;
+    TContestLogStd& w = f.Open();
+    const char* calls[] = {"dl1aaa", "dl2bbb", "dl3ccc"};
+    const char* doks[] = {"n01", "n02", "n03"};
+    for (int i = 0; i < 3; ++i) {
+      f.SetMinute(i + 1);
+      Type(calls[i]);
+      Key(Qt::Key_Return);
+      Type(doks[i]);
+      Key(Qt::Key_Return);
+    }
+    QCOMPARE(f.Qsos().size(), std::size_t{3});
+    Key(Qt::Key_F5);
+    QCOMPARE(w.List()->Browser().SelectedRow(), 3);  // the last QSO of the band
+    Key(Qt::Key_Up);
+
+    // The list's question, the notice, then the question of the log: No.
+    f.platform.AnswerNextQuestion(true);
+    f.platform.AnswerNextQuestion(false);
+    Key(Qt::Key_Delete);
+    QCOMPARE(f.Qsos().size(), std::size_t{3});
+
+    f.platform.AnswerNextQuestion(true);
+    f.platform.AnswerNextQuestion(true);
+    Key(Qt::Key_Delete);
+    QCOMPARE(f.Calls(), (std::vector<std::string>{"DL1AAA", "DL3CCC"}));
+    QCOMPARE(f.platform.ShownTexts().back().text, std::string("Eintrag DL2BBB l\xF6schen?"));
+    auto qsos = f.Qsos();
+    QCOMPARE(Fixture::Qso(qsos[1]).serialNo(), 2);
+    QCOMPARE(Text(w, "lNummer"), QStringLiteral("2"));
+    QCOMPARE(ListCells(w.List(), 3), (std::vector<QString>{"DL1AAA", "DL3CCC"}));
+    QCOMPARE(w.Grid()->Cell(1)->text(), QStringLiteral("N03"));  // N02 gone from the grid
+
+    // The button deletes the selected QSO after the notice and one question.
+    QVERIFY(w.ListMode());
+    f.platform.AnswerNextQuestion(true);
+    w.findChild<QPushButton*>("btnLoeschen")->click();
+    QCOMPARE(f.Qsos().size(), std::size_t{1});
+    QCOMPARE(f.platform.UnexpectedQuestions(), 0);
+  }
+
+  void editDialogMovesTheQsoToAnotherBand() {
+    Fixture f;
+    TContestLogStd& w = f.Open();
+    for (int i = 0; i < 2; ++i) {
+      f.SetMinute(i + 1);
+      Type(i == 0 ? "dl1aaa" : "dl2bbb");
+      Key(Qt::Key_Return);
+      Type(i == 0 ? "n01" : "n02");
+      Key(Qt::Key_Return);
+    }
+    Key(Qt::Key_F5);
+    Key(Qt::Key_Up);  // DL1AAA
+    bool seen = false;
+    WhenModal<Teingabecontstd2>([&seen](Teingabecontstd2* dialog) {
+      seen = true;
+      QCOMPARE(dialog->CallField()->text(), QStringLiteral("DL1AAA"));
+      QCOMPARE(dialog->LowerField(1)->text(), QStringLiteral("N01"));
+      QVERIFY(!dialog->UpperField(1)->isEnabled());
+      QCOMPARE(dialog->findChild<QLabel*>("lNummer")->text(), QStringLiteral("Nummer:   1"));
+      // Enter walks the enabled fields.
+      dialog->CallField()->setFocus();
+      QTest::keyClick(dialog->CallField(), Qt::Key_Return);
+      QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(dialog->findChild<QComboBox*>("cbMode")));
+      dialog->BandList()->setCurrentIndex(1);  // 40 m
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    });
+    Key(Qt::Key_Return);
+    Reactivate(w);
+    QVERIFY(seen);
+    auto qsos = f.Qsos();
+    QCOMPARE(Fixture::Qso(qsos[0]).band(), 'c');
+    QCOMPARE(Fixture::Qso(qsos[0]).bandNo(), 1);
+    QCOMPARE(Fixture::Qso(qsos[1]).bandNo(), 1);
+    QCOMPARE(Text(w, "lQSO").trimmed(), QStringLiteral("1"));  // 80 m keeps one QSO
+    QCOMPARE(w.Totals()->SummaryLine(1)->text().trimmed(), QStringLiteral("2 Multi x"));
+  }
+
+  void listWindowInItsThreeModes() {
+    Fixture f;
+    TContestLogStd& w = f.Open();
+    const char* calls[] = {"dl1aaa", "oe1abc", "dl1abd"};
+    for (int i = 0; i < 3; ++i) {
+      f.SetMinute(i + 1);
+      Type(calls[i]);
+      Key(Qt::Key_Return);
+      if (i != 1) Type("n01");
+      Key(Qt::Key_Return);
+    }
+    QCOMPARE(f.Qsos().size(), std::size_t{3});
+
+    // Corrections: every QSO by running number, on the last one; Esc closes.
+    std::vector<QString> listed;
+    WhenModal<TKorrekturstd>([&listed](TKorrekturstd* k) {
+      QCOMPARE(k->windowTitle(), QStringLiteral("QSO - Liste (Ändern mit Eingabetaste oder Doppelklick)"));
+      listed = ListCells(k->List(), 3);
+      QCOMPARE(k->List()->Browser().SelectedRow(), 3);
+      QTest::keyClick(k->List()->Grid(), Qt::Key_Escape);
+    });
+    Key(Qt::Key_F12);
+    Reactivate(w);
+    QCOMPARE(listed, (std::vector<QString>{"DL1AAA", "OE1ABC", "DL1ABD"}));
+
+    // Call search: the search dialog first; "dl1a" lists both DL1A... calls.
+    listed.clear();
+    WhenModal<TSucheQE>([&listed](TSucheQE* dialog) {
+      QTest::keyClicks(dialog->CallField(), "dl1a");
+      QTest::keyClick(dialog->CallField(), Qt::Key_Return);
+      WhenModal<TKorrekturstd>([&listed](TKorrekturstd* k) {
+        listed = ListCells(k->List(), 3);
+        k->close();
+      });
+    });
+    Key(Qt::Key_F4);
+    Reactivate(w);
+    QCOMPARE(listed, (std::vector<QString>{"DL1AAA", "DL1ABD"}));
+
+    // Band log: the band dialog, then that band's QSOs.
+    listed.clear();
+    WhenModal<Tstdband>([&listed](Tstdband* d) {
+      QCOMPARE(d->BandList()->currentItem()->text(), QStringLiteral("80 m"));
+      QTest::keyClick(d->BandList(), Qt::Key_Down);  // 40 m: no QSO there
+      QTest::keyClick(d->BandList(), Qt::Key_Return);
+      WhenModal<TKorrekturstd>([&listed](TKorrekturstd* k) {
+        QCOMPARE(k->windowTitle(), QStringLiteral("Band - Log (Ändern mit Eingabetaste oder Doppelklick)"));
+        listed = ListCells(k->List(), 3);
+        listed.push_back(QStringLiteral("shown"));
+        k->close();
+      });
+    });
+    Key(Qt::Key_F3);
+    Reactivate(w);
+    QCOMPARE(listed, std::vector<QString>{QStringLiteral("shown")});
+    QCOMPARE(Focus(), FieldOf(w, EntryField::kCall));
+  }
+
+  void closingStoresTotalsAndColumnWidths() {
+    Fixture f;
+    {
+      TContestLogStd& w = f.Open();
+      f.SetMinute(1);
+      Type("dl1abc");
+      Key(Qt::Key_Return);
+      Type("n01");
+      Key(Qt::Key_Return);
+      w.List()->Grid()->horizontalHeader()->resizeSection(3, 133);
+      w.findChild<QPushButton*>("btnContestBeenden")->click();
+      QVERIFY(!w.isVisible());
+      f.header = w.Session().headerBytes();
+      f.window.reset();
+    }
+    KeyString key;
+    key.AppendLong(f.logNumber);
+    QVERIFY(f.totals->FindExact(1, key).ok());
+    const auto tr = TotalsRecord::Over(f.totals->Record());
+    QVERIFY(tr.has_value());
+    QCOMPARE(tr->qsoCount(1), 1);
+    QCOMPARE(tr->multiplierCount(1), 1);
+    QVERIFY(f.directory->FindExact(3, key).ok());
+    ContestHeader stored(ContestHeader::Record(f.directory->Record().data(), kContestHeaderSize));
+    QCOMPARE(stored.listColumnWidth(4), std::int16_t{133});
+
+    // Reopened, the list has the same widths and shows the QSO.
+    f.header.assign(f.directory->Record().begin(), f.directory->Record().end());
+    TContestLogStd& again = f.Open();
+    QCOMPARE(again.List()->Grid()->horizontalHeader()->sectionSize(3), 133);
+    QCOMPARE(ListCells(again.List(), 3), std::vector<QString>{QStringLiteral("DL1ABC")});
+    QCOMPARE(Text(again, "lNummer"), QStringLiteral("1"));
+  }
+
+  void withoutMultipliersGridAndTotalsAreHidden() {
+    Fixture f;
+    f.rules.multiplierKinds.reset();
+    TContestLogStd& w = f.Open();
+    QVERIFY(!w.Grid()->isVisible());
+    QVERIFY(!w.Totals()->isVisible());
+    QVERIFY(!w.findChild<QLabel*>("lPunkteCaption")->isVisible());
+    f.SetMinute(1);
+    Type("oe1abc");
+    Key(Qt::Key_Return);
+    QCOMPARE(Focus(), FieldOf(w, EntryField::kRcvd2));
+    Key(Qt::Key_Return);
+    QCOMPARE(f.Calls(), std::vector<std::string>{"OE1ABC"});
+  }
+};
+
+QTEST_MAIN(ContestLogStdTest)
+#include "contest_log_std_test.moc"
