@@ -310,6 +310,24 @@ class ContestLogStdTest : public QObject {
     QVERIFY(!w.ListMode());
     QCOMPARE(Focus(), FieldOf(w, EntryField::kCall));
     QVERIFY(!w.findChild<QPushButton*>("btnLoeschen")->isEnabled());
+    // F5 again, or a click into the entry panel, returns from the list too.
+    Key(Qt::Key_F5);
+    Key(Qt::Key_F5);
+    QVERIFY(!w.ListMode());
+    Key(Qt::Key_F5);
+    QTest::mouseClick(w.Entry(), Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
+    QVERIFY(!w.ListMode());
+    QCOMPARE(Focus(), FieldOf(w, EntryField::kCall));
+    QCOMPARE(Text(w, "eCallCaption"), QStringLiteral("QSO-Partner"));
+    QCOMPARE(w.findChild<QLabel*>("eCallCaption")->palette().color(QPalette::WindowText), QColor(Qt::red));
+
+    // Alt+Numpad 1 jumps to the DOK field; its caption turns red, the
+    // call's back to teal.
+    Key(Qt::Key_1, Qt::AltModifier | Qt::KeypadModifier);
+    QCOMPARE(Focus(), FieldOf(w, EntryField::kRcvd2));
+    QCOMPARE(w.findChild<QLabel*>("eRSTr2Caption")->palette().color(QPalette::WindowText), QColor(Qt::red));
+    QCOMPARE(w.findChild<QLabel*>("eCallCaption")->palette().color(QPalette::WindowText), QColor(0, 128, 128));
+    Key(Qt::Key_Escape);
 
     // Alt+Q: the QSL flag of the entry (Esc sets it back to the default).
     QCOMPARE(Text(w, "lQSLs"), QStringLiteral("QSL senden: nein"));

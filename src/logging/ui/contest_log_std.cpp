@@ -136,6 +136,13 @@ void TContestLogStd::BuildWidgets() {
   m_btnAendern = AddButton(bottom, "btnAendern", "\xC4ndern [ET]", nullptr);
   m_btnLoeschen = AddButton(bottom, "btnLoeschen", "L\xF6schen [Entf]", nullptr);
   static_cast<QHBoxLayout*>(bottom->layout())->addStretch(1);
+  m_maker = new LogClickLabel(bottom);
+  m_maker->setObjectName(QStringLiteral("lMaker"));
+  m_maker->setText(QStringLiteral("Korv DEZ f\u00FCr Linux"));
+  m_maker->setCursor(Qt::PointingHandCursor);
+  m_maker->setMouseTracking(true);
+  m_maker->installEventFilter(this);
+  bottom->layout()->addWidget(m_maker);
   m_menueBeenden = new LogClickLabel(bottom);
   m_menueBeenden->setObjectName(QStringLiteral("MenueBeenden"));
   m_menueBeenden->setText(QStringLiteral("    Contest beenden"));
@@ -197,6 +204,9 @@ void TContestLogStd::BuildWidgets() {
   connect(m_btnLoeschen, &QPushButton::clicked, this, [this] { DeleteSelected(); });
   connect(m_btnBeenden, &QPushButton::clicked, this, [this] { close(); });
   connect(m_menueBeenden, &LogClickLabel::clicked, this, [this] { close(); });
+  // No web site of ours exists: the maker line leads to the help, as in the
+  // main window.
+  connect(m_maker, &LogClickLabel::clicked, this, [this] { m_btnHilfe->click(); });
 }
 
 bool TContestLogStd::FormCreate() {
@@ -210,6 +220,7 @@ bool TContestLogStd::FormCreate() {
   const BrowseResult r = m_list->Browse(*LogListOrder(kLogListDefaultOrder, m_session->band()));
   if (!r.ok) m_session->platform().ShowError(r.message);
   m_list->ShowCurrentBand();
+  m_listBand = m_session->band();
 
   const std::string own = SlashZeros(m_session->settings().own.call);
   for (QLabel* l : m_globCalls) SetLabelText(l, own);
@@ -218,6 +229,7 @@ bool TContestLogStd::FormCreate() {
   m_btnBand->setVisible(m_session->Bands().size() > 1);
   m_btnMode->setVisible(m_session->Modes().size() > 1);
   m_btnauswertung->setVisible(m_session->rules().partyEvaluation != 0);
+  m_btnNameqth->setVisible(m_session->rules().listenerLog == 0);
   m_btnListe->setEnabled(true);
   m_listMode = true;  // so that the switch below sets every control
   EnterEntryMode();
@@ -243,6 +255,12 @@ bool TContestLogStd::Run(LoggingContext context, std::vector<std::uint8_t>& head
 // --- drawing ---------------------------------------------------------------------
 
 void TContestLogStd::Draw() {
+  // Whatever changed the band (band list, frequency field, contest period),
+  // the list follows it.
+  if (m_list && m_session->band() != m_listBand) {
+    m_listBand = m_session->band();
+    m_list->ShowCurrentBand();
+  }
   const EntryView v = m_session->View();
   m_entry->Draw(v);
   m_totals->Draw(v);
@@ -346,6 +364,14 @@ bool TContestLogStd::eventFilter(QObject* watched, QEvent* event) {
       }
       break;
     }
+    case QEvent::Enter:
+    case QEvent::Leave:
+      if (watched == m_maker) {
+        QFont font = m_maker->font();
+        font.setUnderline(event->type() == QEvent::Enter);
+        m_maker->setFont(font);
+      }
+      break;
     case QEvent::MouseButtonPress:
       // A click into the entry panel while the list has the keyboard.
       if (watched == m_entry && m_listMode) Escape();
@@ -371,7 +397,7 @@ bool TContestLogStd::FormKeyDown(QKeyEvent* event, QWidget* receiver) {
     case Qt::Key_F7: ModeKey(); return true;
     case Qt::Key_F8: m_btnBand->click(); return true;
     case Qt::Key_F9:
-      if (m_btnNameqth->isVisible()) m_btnNameqth->click();
+      if (!m_btnNameqth->isHidden()) m_btnNameqth->click();
       return true;
     case Qt::Key_F11:
       if (m_session->header().contestCode() == 'P') emit partyEvaluationRequested();
@@ -488,7 +514,6 @@ void TContestLogStd::ChoosePopup(QListWidget* list) {
     const std::vector<BandIndex> bands = m_session->Bands();
     if (static_cast<std::size_t>(row) >= bands.size()) return;
     m_session->ChangeBand(bands[static_cast<std::size_t>(row)]);
-    m_list->ShowCurrentBand();
   } else {
     const std::vector<std::string> modes = m_session->Modes();
     if (static_cast<std::size_t>(row) >= modes.size()) return;
@@ -500,9 +525,7 @@ void TContestLogStd::ChoosePopup(QListWidget* list) {
 // --- clock, list commands, closing -------------------------------------------------------
 
 void TContestLogStd::ClockTick() {
-  const BandIndex before = m_session->band();
   m_session->ClockTick();
-  if (m_session->band() != before) m_list->ShowCurrentBand();
   Draw();
 }
 
@@ -538,6 +561,7 @@ void TContestLogStd::OpenKorrektur(int kind) {
 
 void TContestLogStd::AfterLogChanged() {
   m_list->ShowCurrentBand();
+  m_listBand = m_session->band();
   Draw();
 }
 

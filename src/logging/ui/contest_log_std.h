@@ -106,6 +106,7 @@ class TContestLogStd : public QDialog {
   bool m_finished = false;
   bool m_listMode = false;
   bool m_leaving = false;  // the window moves the focus itself
+  BandIndex m_listBand = 0;  // the band the list was last positioned for
   QWidget* m_popupReturn = nullptr;
   std::optional<QRect> m_korrekturGeometry;
 
@@ -134,6 +135,7 @@ class TContestLogStd : public QDialog {
   QPushButton* m_btnadifimport = nullptr;
   QPushButton* m_btnweitere = nullptr;
   LogClickLabel* m_menueBeenden = nullptr;
+  LogClickLabel* m_maker = nullptr;
 };
 
 }  // namespace korv

@@ -1,5 +1,6 @@
 #include "logging/ui/entry_panel.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -11,6 +12,7 @@ namespace korv {
 namespace {
 
 constexpr int kNumberPointSize = 22;
+const QColor kCaptionHover(128, 0, 0);
 
 // A caption's "&" marks the key of an Alt shortcut; shown without it.
 std::string WithoutMnemonic(std::string_view text) {
@@ -137,6 +139,8 @@ void EntryPanel::AddColumn(EntryField field, const char* name, const char* capti
   edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QLatin1Char('W')) * (chars + 1));
   if (field == EntryField::kCall) edit->setFont(Bold(edit->font(), 12));
   c.caption->setBuddy(edit);
+  c.caption->installEventFilter(this);
+  edit->installEventFilter(this);
   v->addWidget(edit);
   m_fields[FieldSlot(field)] = edit;
   if (standIn != nullptr) {
@@ -215,6 +219,19 @@ void EntryPanel::Draw(const EntryView& v) {
     SetVisibleIfChanged(l, line);
   }
   SetLabelText(m_lNummer, v.qsoNumber);
+}
+
+bool EntryPanel::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Enter || event->type() == QEvent::Leave) {
+    for (int i = 0; i < kEntryFieldCount; ++i) {
+      const Column& c = m_columns[static_cast<std::size_t>(i)];
+      if (c.caption == nullptr || (watched != c.caption && watched != m_fields[static_cast<std::size_t>(i)])) continue;
+      if (m_marked == static_cast<EntryField>(i)) break;  // the focused caption stays red
+      SetTextColour(c.caption, event->type() == QEvent::Enter ? kCaptionHover : kCaptionTeal);
+      break;
+    }
+  }
+  return QFrame::eventFilter(watched, event);
 }
 
 void EntryPanel::MarkFocused(std::optional<EntryField> field) {

@@ -45,6 +45,10 @@ class EntryPanel : public QFrame {
  signals:
   void qslClicked();
 
+ protected:
+  // The mouse over a field or its caption colours the caption dark red.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   struct Column {
     QWidget* box = nullptr;
