@@ -1157,14 +1157,14 @@ std::optional<QsoEditForm> EntrySession::EditFormOf(std::uint32_t recordNo) {
   return form;
 }
 
-bool EntrySession::ChangeQso(std::uint32_t recordNo, const QsoEditFields& f) {
-  if (qsoFile_ == nullptr || !FindQsoByRecordNo(*qsoFile_, recordNo)) return false;
+std::optional<std::uint32_t> EntrySession::ChangeQso(std::uint32_t recordNo, const QsoEditFields& f) {
+  if (qsoFile_ == nullptr || !FindQsoByRecordNo(*qsoFile_, recordNo)) return std::nullopt;
   std::array<std::uint8_t, kQsoRecordSize> before{};
   std::memcpy(before.data(), qsoFile_->Record().data(), kQsoRecordSize);
   std::array<std::uint8_t, kQsoRecordSize> after = before;
   const QsoRecord old(QsoRecord::Record(before.data(), kQsoRecordSize));
   QsoRecord r(QsoRecord::Record(after.data(), kQsoRecordSize));
-  if (old.IsQsyMarker()) return false;
+  if (old.IsQsyMarker()) return std::nullopt;
   const bool listener = rules_.listenerLog != 0;
 
   std::string call = Upper(TrimBlanksTabs(f.call));
@@ -1220,14 +1220,14 @@ bool EntrySession::ChangeQso(std::uint32_t recordNo, const QsoEditFields& f) {
   r.SetPoints(PointsOf(r, header(), rules_, code()));
 
   // The lookups above used the file's record buffer: find the QSO again.
-  if (!FindQsoByRecordNo(*qsoFile_, recordNo)) return false;
+  if (!FindQsoByRecordNo(*qsoFile_, recordNo)) return std::nullopt;
   bool stored = false;
   for (int attempt = 0; attempt < kMaxSaveAttempts && !stored; ++attempt) {
     std::memcpy(qsoFile_->Record().data(), after.data(), kQsoRecordSize);
     stored = qsoFile_->UpdateRecord().ok();
     if (!stored && r.qsoTime() >= 0) r.SetQsoTime(r.qsoTime() + 1);
   }
-  if (!stored) return false;
+  if (!stored) return std::nullopt;
 
   const char c = code();
   const bool matters = c == '7' || c == 'f' || c == 'k' || old.call() != r.call() ||
@@ -1236,14 +1236,24 @@ bool EntrySession::ChangeQso(std::uint32_t recordNo, const QsoEditFields& f) {
                        old.dok() != r.dok() || old.altPrefix() != r.altPrefix() ||
                        old.rcvdExch() != r.rcvdExch() || old.band() != r.band() ||
                        old.mode() != r.mode();
-  if (matters) {
-    RunRenumber();
-    RecountAll();
-    RunRecalculate();
-    tablesCurrent_ = false;
-    PrepareNewEntry();
+  if (!matters) return recordNo;
+  // Renumbering copies every QSO anew: find this one again by its time and
+  // call (after the update, in the file's own record buffer).
+  std::memcpy(qsoFile_->Record().data(), after.data(), kQsoRecordSize);
+  const KeyString timeKey = qsoFile_->BuildKey(kIndexByDateTime);
+  RunRenumber();
+  std::optional<std::uint32_t> renumbered;
+  for (Status st = qsoFile_->FindAtLeast(kIndexByDateTime, timeKey); st.ok() && !renumbered;
+       st = qsoFile_->MoveNext(kIndexByDateTime)) {
+    const QsoRecord q = RecordOf(*qsoFile_);
+    if (q.qsoDate() != r.qsoDate() || q.qsoTime() != r.qsoTime()) break;
+    if (q.call() == r.call()) renumbered = q.recordNo();
   }
-  return true;
+  RecountAll();
+  RunRecalculate();
+  tablesCurrent_ = false;
+  PrepareNewEntry();
+  return renumbered ? renumbered : std::optional<std::uint32_t>(recordNo);
 }
 
 void EntrySession::UsePreviousQsoDateTime() {

@@ -227,9 +227,10 @@ class EntrySession {
   // record that is gone) and accepting it. ChangeQso stores the record with
   // the faulty values left out (their messages shown) and, when the change
   // matters for the score, renumbers, recalculates and recounts the log and
-  // prepares a new entry. True when the record was stored.
+  // prepares a new entry. Returns the QSO's record number afterwards
+  // (renumbering gives new numbers); nullopt when nothing was stored.
   std::optional<QsoEditForm> EditFormOf(std::uint32_t recordNo);
-  bool ChangeQso(std::uint32_t recordNo, const QsoEditFields& fields);
+  std::optional<std::uint32_t> ChangeQso(std::uint32_t recordNo, const QsoEditFields& fields);
 
   // Collects the entry from the texts into the entry record.
   void CollectEntry();

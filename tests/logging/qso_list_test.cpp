@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 #include "controls/browser.h"
 #include "logging/qso_list.h"
@@ -150,15 +151,22 @@ TEST_F(QsoListTest, EditMovesTheQsoToAnotherBandAndRecounts) {
   EXPECT_EQ(form->numberLabel, "Nummer:   2");
   EXPECT_EQ(form->prefixCaption, "DXCC");
 
+  // Another band and a time before the first QSO: it becomes the first.
   form->fields.band = 'c';
-  ASSERT_TRUE(s.ChangeQso(second, form->fields));
+  form->fields.time = "07:59:00";
+  const auto changed = s.ChangeQso(second, form->fields);
+  ASSERT_TRUE(changed.has_value());
+  EXPECT_NE(*changed, second);  // renumbering gave it a new record number
+  ASSERT_TRUE(FindQsoByRecordNo(*s.qsoFile(), *changed));
+  EXPECT_EQ(QsoRecord(QsoRecord::Record(s.qsoFile()->Record().data(), kQsoRecordSize)).call(), "DL2BBB");
   auto qsos = Qsos();
   ASSERT_EQ(qsos.size(), 3u);
-  std::vector<std::pair<std::string, std::int32_t>> bands;
-  for (auto& q : qsos) bands.emplace_back(View(q).call(), View(q).bandNo());
-  EXPECT_EQ(bands, (std::vector<std::pair<std::string, std::int32_t>>{{"DL1AAA", 1}, {"DL2BBB", 1}, {"DL3CCC", 2}}));
-  EXPECT_EQ(View(qsos[1]).band(), 'c');
-  EXPECT_EQ(View(qsos[1]).multi1(), "N02");
+  std::vector<std::tuple<std::string, std::int32_t, std::int32_t>> numbers;
+  for (auto& q : qsos) numbers.emplace_back(View(q).call(), View(q).serialNo(), View(q).bandNo());
+  EXPECT_EQ(numbers, (std::vector<std::tuple<std::string, std::int32_t, std::int32_t>>{
+                         {"DL2BBB", 1, 1}, {"DL1AAA", 2, 1}, {"DL3CCC", 3, 2}}));
+  EXPECT_EQ(View(qsos[0]).band(), 'c');
+  EXPECT_EQ(View(qsos[0]).multi1(), "N02");
   EXPECT_EQ(s.totals().currentQsos, 2);  // still on 80 m
   EXPECT_EQ(s.totals().currentMultipliers, 2);
   EXPECT_EQ(s.totals().qsosPerBand[LogTotals::Slot('c')], 1);

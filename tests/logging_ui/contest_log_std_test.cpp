@@ -425,6 +425,11 @@ class ContestLogStdTest : public QObject {
     QCOMPARE(Fixture::Qso(qsos[0]).bandNo(), 1);
     QCOMPARE(Fixture::Qso(qsos[1]).bandNo(), 1);
     QCOMPARE(Text(w, "lQSO").trimmed(), QStringLiteral("1"));  // 80 m keeps one QSO
+    // The list stands on the changed QSO.
+    const int selected = w.List()->Browser().SelectedRow();
+    QVERIFY(selected > 0);
+    QCOMPARE(ListCells(w.List(), 3)[static_cast<std::size_t>(selected - 1)], QStringLiteral("DL1AAA"));
+    QCOMPARE(ListCells(w.List(), 4)[static_cast<std::size_t>(selected - 1)], QStringLiteral("40 m"));
     QCOMPARE(w.Totals()->SummaryLine(1)->text().trimmed(), QStringLiteral("2 Multi x"));
   }
 

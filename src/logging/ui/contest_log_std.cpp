@@ -300,8 +300,9 @@ void TContestLogStd::EditSelected() {
 }
 
 void TContestLogStd::EditQso(std::uint32_t recordNo) {
-  if (!Teingabecontstd2::Edit(*m_session, recordNo, this)) return;
-  m_list->LocateRecord(recordNo);
+  const auto changed = Teingabecontstd2::Edit(*m_session, recordNo, this);
+  if (!changed) return;
+  m_list->LocateRecord(*changed);
   Draw();
 }
 

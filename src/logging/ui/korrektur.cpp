@@ -133,8 +133,8 @@ void TKorrekturstd::Search() {
 }
 
 void TKorrekturstd::Edit(std::uint32_t recordNo) {
-  if (!Teingabecontstd2::Edit(m_session, recordNo, this)) return;
-  m_binding->LocateRecord(recordNo);
+  const auto changed = Teingabecontstd2::Edit(m_session, recordNo, this);
+  if (changed) m_binding->LocateRecord(*changed);
 }
 
 }  // namespace korv

@@ -132,9 +132,9 @@ TkxEdit* Teingabecontstd2::AddField(const char* name, const char* caption, int m
   return edit;
 }
 
-bool Teingabecontstd2::Edit(EntrySession& session, std::uint32_t recordNo, QWidget* parent) {
+std::optional<std::uint32_t> Teingabecontstd2::Edit(EntrySession& session, std::uint32_t recordNo, QWidget* parent) {
   auto form = session.EditFormOf(recordNo);
-  if (!form) return false;
+  if (!form) return std::nullopt;
   Teingabecontstd2 dialog(session, recordNo, std::move(*form), parent);
   dialog.exec();
   return dialog.Stored();

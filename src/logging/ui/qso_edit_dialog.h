@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include "logging/entry_session.h"
 
@@ -22,11 +23,12 @@ class Teingabecontstd2 : public QDialog {
  public:
   Teingabecontstd2(EntrySession& session, std::uint32_t recordNo, QsoEditForm form, QWidget* parent = nullptr);
 
-  // Shows the dialog for the QSO; true when it was stored. False without a
-  // dialog for a QSY line or a record that is gone.
-  static bool Edit(EntrySession& session, std::uint32_t recordNo, QWidget* parent);
+  // Shows the dialog for the QSO; the QSO's record number afterwards when
+  // it was stored (renumbering gives new numbers). nullopt without a dialog
+  // for a QSY line or a record that is gone.
+  static std::optional<std::uint32_t> Edit(EntrySession& session, std::uint32_t recordNo, QWidget* parent);
 
-  bool Stored() const { return m_stored; }
+  const std::optional<std::uint32_t>& Stored() const { return m_stored; }
   TkxEdit* CallField() const { return m_call; }
   TkxEdit* UpperField(int i) const { return m_upper[static_cast<std::size_t>(i)]; }
   TkxEdit* LowerField(int i) const { return m_lower[static_cast<std::size_t>(i)]; }
@@ -52,7 +54,7 @@ class Teingabecontstd2 : public QDialog {
   EntrySession& m_session;
   std::uint32_t m_recordNo;
   QsoEditForm m_form;
-  bool m_stored = false;
+  std::optional<std::uint32_t> m_stored;
   bool m_closing = false;
   std::vector<BandIndex> m_bands;
   std::vector<std::string> m_modes;
