@@ -8,8 +8,11 @@
 #include <QTimer>
 #include <QTranslator>
 #include <filesystem>
+#include <algorithm>
 #include <system_error>
+#include <vector>
 
+#include "logging/ui/contest_log_std.h"
 #include "output/ui/eing_contest_std.h"
 #include "platform/ui/qt_platform.h"
 #include "shell/program_session.h"
@@ -71,11 +74,27 @@ int main(int argc, char** argv) {
     korv::TEingContestStd dialog(platform, session, state, configurationSetup, &window);
     return dialog.Open(logExists, evaluationOnly, code);
   };
-  // HOOK: the logging window. Replace the body with the logging window,
-  // opened modally for `contestNumber` with its own copy of `rules`; the
-  // list writes the header and totals buffers back when it returns.
-  hooks.openLogging = [&platform](std::int32_t /*contestNumber*/, const korv::ContestRules& /*rules*/) {
-    platform.Inform("Das Logfenster ist in dieser Ausgabe noch nicht angeschlossen.");
+  // The logging window, opened modally for the log with its own copy of the
+  // presets; the list writes the header and totals buffers back afterwards.
+  hooks.openLogging = [&](std::int32_t contestNumber, const korv::ContestRules& rules) {
+    korv::FileBlock& directory = session.contestDirectory();
+    korv::KeyString key;
+    key.AppendLong(contestNumber);
+    if (!directory.FindExact(3, key).ok()) return;
+    std::vector<std::uint8_t> header(directory.Record().begin(), directory.Record().end());
+    korv::LoggingContext context;
+    context.platform = &platform;
+    context.catalogue = &session.catalogue();
+    context.directory = &directory;
+    context.totals = &session.totals();
+    context.settings = session.settings();
+    context.dataDirectory = cwd;
+    context.uiGerman = state.uiGerman;
+    (void)korv::TContestLogStd::Run(context, header, rules, &window);
+    // The directory's buffer holds the log's header as the window stored it.
+    if (directory.FindExact(3, key).ok()) {
+      std::copy(header.begin(), header.end(), directory.Record().begin());
+    }
   };
   korv::ContestList contestList(platform, session, state, window, hooks);
 
