@@ -187,7 +187,8 @@ TEST_F(QsoListTest, EditKeepsTheRecordAndLeavesOutAFaultyDok) {
   form->fields.qslSend = "Y";
   ASSERT_TRUE(s.ChangeQso(no, form->fields));
   EXPECT_EQ(platform.TextsOf(Kind::kInform), std::vector<std::string>{"Fehler bei DOK-Angabe"});
-  QsoRecord r = View(Qsos()[0]);
+  auto qsos = Qsos();
+  QsoRecord r = View(qsos[0]);
   EXPECT_EQ(r.dok(), "");
   EXPECT_EQ(r.rcvdExch(), "599J12");
   EXPECT_EQ(r.nameQth(), "Hans;Kassel");

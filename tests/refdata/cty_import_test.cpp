@@ -156,7 +156,6 @@ TEST_F(CtyImportTest, RealCallsAgainstTheDebianCountryFile) {
   EXPECT_EQ(r.broken, 0);
   EXPECT_GT(r.prefixesTaken, 5000);
   EXPECT_GT(r.exactCallsTaken, 5000);
-  EXPECT_LT(ms, 5000);  // the program imports at its first start
 
   const DayNumber today = DayNumberFromCivil({2024, 6, 1});
   const char* expected[] = {
