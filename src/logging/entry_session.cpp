@@ -1275,15 +1275,18 @@ void EntrySession::RunRenumber() {
   Renumber(*context_.catalogue, *qsoFile_, contestNumber_, Ctx(), *context_.platform, context_.dataDirectory);
 }
 
-void EntrySession::StoreHeaderAndTotals() {
-  if (context_.directory != nullptr) {
-    KeyString key;
-    key.AppendLong(contestNumber_);
-    if (context_.directory->FindExact(kDirectoryIndexByNumber, key).ok()) {
-      std::memcpy(context_.directory->Record().data(), header_.data(), kContestHeaderSize);
-      (void)context_.directory->UpdateRecord();
-    }
+void EntrySession::StoreHeader() {
+  if (context_.directory == nullptr) return;
+  KeyString key;
+  key.AppendLong(contestNumber_);
+  if (context_.directory->FindExact(kDirectoryIndexByNumber, key).ok()) {
+    std::memcpy(context_.directory->Record().data(), header_.data(), kContestHeaderSize);
+    (void)context_.directory->UpdateRecord();
   }
+}
+
+void EntrySession::StoreHeaderAndTotals() {
+  StoreHeader();
   if (context_.totals != nullptr) (void)context_.totals->UpdateRecord();
 }
 

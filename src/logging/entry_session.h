@@ -222,6 +222,9 @@ class EntrySession {
   // reaches the contest directory at closing.
   void SetListColumnWidths(const std::vector<std::int16_t>& widths);
   std::int16_t ListColumnWidth(int column) { return header().listColumnWidth(column); }
+  // Writes the session's header copy into the log's record of the contest
+  // directory now (the note window's place, for one).
+  void StoreHeader();
 
   // The edit dialog: the form of a stored QSO (nullopt for a QSY line or a
   // record that is gone) and accepting it. ChangeQso stores the record with

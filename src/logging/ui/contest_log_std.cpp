@@ -231,9 +231,10 @@ bool TContestLogStd::FormCreate() {
 }
 
 bool TContestLogStd::Run(LoggingContext context, std::vector<std::uint8_t>& header, ContestRules rules,
-                         QWidget* mainWindow) {
+                         QWidget* mainWindow, const std::function<void(TContestLogStd&)>& connectRequests) {
   TContestLogStd window(std::move(context), header, std::move(rules));
   if (!window.FormCreate()) return false;
+  if (connectRequests) connectRequests(window);
   if (mainWindow != nullptr) mainWindow->hide();
   window.move(0, 0);
   window.setWindowState(Qt::WindowMaximized);

@@ -10,6 +10,7 @@
 #include <QDialog>
 #include <QRect>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -47,9 +48,11 @@ class TContestLogStd : public QDialog {
   // Opens the window modally, maximised at the top left, with mainWindow
   // hidden meanwhile. header: the log's header record in, the record as the
   // window stored it (column widths, totals) out. False when the log could
-  // not be opened.
+  // not be opened. connectRequests, when given, is called with the window
+  // before it is shown, to connect the requests of other parts' windows.
   static bool Run(LoggingContext context, std::vector<std::uint8_t>& header, ContestRules rules,
-                  QWidget* mainWindow = nullptr);
+                  QWidget* mainWindow = nullptr,
+                  const std::function<void(TContestLogStd&)>& connectRequests = {});
 
   EntrySession& Session() { return *m_session; }
   EntryPanel* Entry() const { return m_entry; }
