@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "common/text.h"
 #include "controls/ui/kx_edit.h"
@@ -56,6 +57,11 @@ void ConfigurationForm::Build() {
     e->setObjectName(QString::fromLatin1(name));
     e->setMaxLength(maxLength);
     if (upper) e->SetCharCase(ecUpperCase);
+    // Room for what the field holds (at most 14 characters; longer fields
+    // stretch with the window), so that the layout never squeezes a date
+    // or a call out of sight.
+    const int chars = std::min(maxLength, 14);
+    e->setMinimumWidth(e->fontMetrics().horizontalAdvance(QString(chars, QLatin1Char('X'))) + 14);
     connect(e, &QLineEdit::textEdited, this, [this, e] { RestoreColour(e); });
     return e;
   };
