@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -237,6 +238,8 @@ bool TContestLogStd::Run(LoggingContext context, std::vector<std::uint8_t>& head
   if (connectRequests) connectRequests(window);
   if (mainWindow != nullptr) mainWindow->hide();
   window.move(0, 0);
+  // Filled also without a window manager that maximises.
+  if (const QScreen* screen = window.screen()) window.setGeometry(screen->availableGeometry());
   window.setWindowState(Qt::WindowMaximized);
   window.exec();
   header = window.Session().headerBytes();
