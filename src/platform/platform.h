@@ -28,7 +28,7 @@ struct LocalDateTime {
 struct FileDialogRequest {
   std::string caption;        // window title
   std::string filterCaption;  // e.g. "STF-Datei"
-  std::string filterPattern;  // e.g. "*.stf"; empty: all files
+  std::string filterPattern;  // e.g. "*.stf", several as "*.ADI;*.ADIF"; empty: all files
   std::filesystem::path directory;
   std::string proposedName;   // file name offered in the dialog
 };

@@ -25,8 +25,10 @@ QWidget* DialogParent() {
 QString FilterText(const FileDialogRequest& request) {
   const QString all = QStringLiteral("Alle Dateien (*)");
   if (request.filterPattern.empty()) return all;
-  return ToQString(request.filterCaption) + QStringLiteral(" (") +
-         ToQString(request.filterPattern) + QStringLiteral(");;") + all;
+  // Several patterns come as "*.ADI;*.ADIF"; Qt separates them by blanks.
+  QString patterns = ToQString(request.filterPattern);
+  patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+  return ToQString(request.filterCaption) + QStringLiteral(" (") + patterns + QStringLiteral(");;") + all;
 }
 
 QString StartPath(const FileDialogRequest& request) {
