@@ -14,12 +14,15 @@
 #include "common/text.h"
 #include "controls/ui/kx_brow.h"
 #include "controls/ui/kx_edit.h"
+#include "logging/ui/adif_import_form.h"
 #include "logging/ui/entry_panel.h"
 #include "logging/ui/korrektur.h"
 #include "logging/ui/log_widgets.h"
 #include "logging/ui/qso_edit_dialog.h"
 #include "logging/ui/qso_list_panel.h"
 #include "logging/ui/totals_panel.h"
+#include "output/adif_import.h"
+#include "output/adif_reader.h"
 #include "platform/ui/qt_text.h"
 #include "refdata/bands.h"
 #include "shell/help.h"
@@ -191,6 +194,7 @@ void TContestLogStd::BuildWidgets() {
   });
   connect(m_btnauswertung, &QPushButton::clicked, this, &TContestLogStd::partyEvaluationRequested);
   connect(m_btnadifimport, &QPushButton::clicked, this, &TContestLogStd::adifImportRequested);
+  connect(this, &TContestLogStd::adifImportRequested, this, [this] { AdifImport(); });
   connect(m_btnweitere, &QPushButton::clicked, this, &TContestLogStd::furtherProgramsRequested);
   connect(m_btnAendern, &QPushButton::clicked, this, [this] { EditSelected(); });
   connect(m_btnLoeschen, &QPushButton::clicked, this, [this] { DeleteSelected(); });
@@ -328,6 +332,28 @@ void TContestLogStd::AfterLogChanged() {
   m_list->ShowCurrentBand();
   m_listBand = m_session->band();
   Draw();
+}
+
+void TContestLogStd::AdifImport() {
+  if (!m_started || m_finished) return;
+  // The clock stands still while the import window is open and the records
+  // are entered, then runs again as it did before.
+  const bool clockWasRunning = m_clock.isActive();
+  m_clock.stop();
+  std::optional<AdifImportCounts> counts;
+  {
+    TFormadifimport window(m_session->platform(), AdifLogFieldNames(*m_session), this);
+    if (window.exec() == QDialog::Accepted) {
+      counts = ImportAdifRecords(*m_session, window.Records(), window.RightList(), window.NoCheck());
+    }
+  }
+  if (counts) {
+    m_session->platform().Inform(
+        AdifImportMessage(counts->imported, counts->duplicates, counts->bandErrors, counts->modeErrors));
+    AfterLogChanged();
+    Escape();
+  }
+  if (clockWasRunning) m_clock.start();
 }
 
 void TContestLogStd::done(int result) {

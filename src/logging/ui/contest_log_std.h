@@ -68,6 +68,7 @@ class TContestLogStd : public QDialog {
  signals:
   // Windows of other parts this window only opens.
   void noteRequested();
+  // The window answers it itself with the ADIF import window.
   void adifImportRequested();
   void furtherProgramsRequested();
   void partyEvaluationRequested();
@@ -100,6 +101,7 @@ class TContestLogStd : public QDialog {
   void EditQso(std::uint32_t recordNo);
   void OpenKorrektur(int kind);
   void AfterLogChanged();
+  void AdifImport();
   void Finish();
 
   std::unique_ptr<EntrySession> m_session;
