@@ -30,14 +30,9 @@
 #include <string>
 #include <vector>
 
-#include "common/dates.h"
-#include "files/catalogue.h"
-#include "files/contest_header.h"
+#include "dez_log.h"
 #include "logging/entry_session.h"
 #include "platform/scripted_platform.h"
-#include "refdata/cty_import.h"
-#include "shell/contest_rules.h"
-#include "storage/engine.h"
 
 namespace {
 std::atomic<bool> g_countSyncs{false};
@@ -72,14 +67,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
-
-class BenchFatal : public FatalHandler {
- public:
-  void OnFatal(const ErrorList&, const std::string& message) override {
-    std::fprintf(stderr, "fatal storage error: %s\n", message.c_str());
-    std::exit(1);
-  }
-};
+using Log = bench::DezLog;
+using bench::CallOf;
+using bench::DokOf;
 
 double CpuSeconds() {
   timespec ts{};
@@ -95,119 +85,6 @@ long ResidentKb() {
   }
   return -1;
 }
-
-// Unique realistic calls: German prefixes with district digit and suffix,
-// a few foreign ones.
-std::string CallOf(std::uint32_t i) {
-  static const char* kGerman[] = {"DL", "DK", "DJ", "DO", "DF", "DG", "DH", "DM", "DB", "DC"};
-  static const char* kForeign[] = {"OE", "F", "G", "PA", "ON", "OK", "SP", "HB9", "I", "EA"};
-  std::string suffix;
-  std::uint32_t n = i / 10;
-  for (int k = 0; k < 3; ++k) {
-    suffix += static_cast<char>('A' + n % 26);
-    n /= 26;
-  }
-  const std::uint32_t digit = (i / 7) % 10;
-  if (i % 9 == 0) return std::string(kForeign[(i / 9) % 10]) + std::to_string(digit) + suffix;
-  return std::string(kGerman[i % 10]) + std::to_string(digit) + suffix + (n % 2 ? "" : "X");
-}
-
-std::string DokOf(std::mt19937& rng) {
-  const auto r = rng() % 100;
-  if (r < 30) return "N" + std::to_string(10 + rng() % 90);
-  if (r < 35) {
-    static const char* kSpecial[] = {"WN", "Z60", "1N", "13N", "Z14"};
-    return kSpecial[rng() % 5];
-  }
-  return std::string(1, static_cast<char>('A' + rng() % 26)) + std::to_string(10 + rng() % 90);
-}
-
-struct Log {
-  fs::path dir;
-  BenchFatal fatal;
-  std::unique_ptr<StorageEngine> engine;
-  std::unique_ptr<FileCatalogue> catalogue;
-  FileBlock* directory = nullptr;
-  FileBlock* totals = nullptr;
-  ScriptedPlatform platform;
-  ContestRules rules;
-  std::vector<std::uint8_t> header;
-  std::unique_ptr<EntrySession> session;
-  int second = 0;
-
-  void Start(const fs::path& where, bool create) {
-    dir = where;
-    EngineOptions options;
-    options.dataDirectory = dir;
-    options.fatalHandler = &fatal;
-    engine = std::make_unique<StorageEngine>(options);
-    (void)engine->InitFileManager(160, 32);
-    catalogue = std::make_unique<FileCatalogue>(*engine);
-    if (create) {
-      FileBlock* prefix = catalogue->OpenPrefixes();
-      FileBlock* specials = catalogue->OpenPrefixSpecials();
-      if (fs::exists("/usr/share/hamradio-files/cty.csv")) {
-        ImportCtyFile("/usr/share/hamradio-files/cty.csv", *prefix, *specials);
-      } else {
-        ImportCty("DL,Germany,230,EU,14,28,51,-10,-1,DA DB DC DD DE DF DG DH DI DJ DK DL DM DN DO DP DQ DR;\n"
-                  "OE,Austria,206,EU,15,28,47,-13,-1,OE;\nF,France,227,EU,14,27,46,-2,-1,F;\n",
-                  *prefix, *specials);
-      }
-      catalogue->ReleasePrefixes();
-      catalogue->ReleasePrefixSpecials();
-    }
-    directory = catalogue->OpenContestDirectory();
-    totals = catalogue->OpenTotals();
-    if (create) {
-      directory->ClearRecordBuffer();
-      ContestHeader h(ContestHeader::Record(directory->Record().data(), kContestHeaderSize));
-      h.MarkCreated();
-      h.SetContestCode('3');
-      h.SetName("DEZ Bench");
-      h.SetDok("N01");
-      h.SetDateAutomatic(255);
-      h.SetTimeAutomatic(255);
-      h.SetParticipationType(1);
-      (void)directory->InsertRecord();
-    } else {
-      (void)directory->MoveFirst(3);
-    }
-    header.assign(directory->Record().begin(), directory->Record().end());
-    ContestHeader h(ContestHeader::Record(header.data(), kContestHeaderSize));
-    bool german = true;
-    rules = FillContestPresets('3', h, german);
-    platform.SetNow({DayNumberFromCivil({2026, 11, 14}), 7 * 3600});
-  }
-
-  void Open() {
-    LoggingContext ctx;
-    ctx.platform = &platform;
-    ctx.catalogue = catalogue.get();
-    ctx.directory = directory;
-    ctx.totals = totals;
-    ctx.settings.own.call = "DL9XYZ";
-    ctx.dataDirectory = dir;
-    session = std::make_unique<EntrySession>(ctx, header, rules);
-    session->Open();
-  }
-
-  void Tick() {
-    ++second;
-    platform.SetNow({DayNumberFromCivil({2026, 11, 14}) + second / 86400, (7 * 3600 + second) % 86400});
-    session->ClockTick();
-  }
-
-  bool Enter(const std::string& call, const std::string& dok) {
-    EntrySession& s = *session;
-    s.FieldEntered(EntryField::kCall);
-    s.CallTextChanged(call);
-    if (s.LeaveField(EntryField::kCall, true)) return true;
-    if (s.entry().call().empty()) return false;
-    s.FieldEntered(EntryField::kRcvd2);
-    s.ExchangeTextChanged(EntryField::kRcvd2, dok);
-    return s.LeaveField(EntryField::kRcvd2, true);
-  }
-};
 
 double Percentile(std::vector<double> v, double p) {
   if (v.empty()) return 0;
@@ -237,26 +114,9 @@ SizeResult RunSize(const fs::path& root, int n, const char* self) {
     Log log;
     log.Start(dir, true);
     log.Open();
-    log.session->qsoFile()->SetFlushAfterWrite(false);
-    const BandIndex bands[] = {'b', 'c', 'i'};
     const auto t0 = Clock::now();
-    std::uint32_t next = 0;
-    int stored = 0;
-    for (int band = 0; band < 3; ++band) {
-      log.session->ChangeBand(bands[band]);
-      const int share = band == 0 ? n / 2 : band == 1 ? n / 3 : n - n / 2 - n / 3;
-      for (int i = 0; i < share; ++i) {
-        if (i % 50 == 0) log.session->ModeKey();
-        log.Tick();
-        // Every QSO band repeats the calls of the first band in part.
-        const std::uint32_t id = band > 0 && i % 3 == 0 ? static_cast<std::uint32_t>(i) : 100000 + next++;
-        if (log.Enter(CallOf(id), DokOf(rng))) ++stored;
-      }
-    }
-    log.session->qsoFile()->SetFlushAfterWrite(true);
-    (void)log.session->qsoFile()->Flush();
+    r.qsos = log.Fill(n, rng);
     r.generateSeconds = std::chrono::duration<double>(Clock::now() - t0).count();
-    r.qsos = stored;
 
     // Keystroke path: calls not in the log, typed and left without Enter.
     std::vector<double> times, live;
