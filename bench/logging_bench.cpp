@@ -24,13 +24,22 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
+#include <optional>
 #include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "dez_log.h"
+#include "output/adif_export.h"
+#include "output/adif_import.h"
+#include "output/adif_reader.h"
+#include "output/claimed_score.h"
+#include "output/csv_file.h"
+#include "output/elog_lists.h"
+#include "output/stf_file.h"
 #include "logging/entry_session.h"
 #include "platform/scripted_platform.h"
 
@@ -101,6 +110,9 @@ struct SizeResult {
   std::map<std::string, double> syncsPerSave;
   double deleteSeconds = 0;
   long rssBeforeKb = 0, rssAfterKb = 0;
+  std::map<std::string, double> exportSeconds;
+  int importRecords = 0, imported = 0;
+  double importSeconds = 0;
 };
 
 SizeResult RunSize(const fs::path& root, int n, const char* self) {
@@ -173,6 +185,49 @@ SizeResult RunSize(const fs::path& root, int n, const char* self) {
     log.session->DeleteQso(recordNo);
     r.deleteSeconds = std::chrono::duration<double>(Clock::now() - d0).count();
     log.session->Close();
+
+    // Exports of the whole log, as the menu writes them.
+    const ContestHeader h(ContestHeader::Record(log.header.data(), kContestHeaderSize));
+    std::optional<TotalsRecord> tr;
+    KeyString totalsKey;
+    totalsKey.AppendLong(h.contestNumber());
+    if (log.totals->FindExact(1, totalsKey).ok()) tr = TotalsRecord::Over(log.totals->Record());
+    OwnStation own;
+    own.name = "Bench";
+    const OutputContext ctx{h, log.rules, ReadStoredTotals(h, tr ? &*tr : nullptr, log.rules), own, 0, 0};
+    FileBlock* qsos = log.catalogue->OpenQsoFile(h.contestNumber());
+    std::string adif;
+    const std::pair<const char*, std::function<OutputResult()>> writers[] = {
+        {"STF", [&] { return StfFile(ctx, *qsos); }},
+        {"ADIF", [&] { return AdifExport(ctx, *qsos, false); }},
+        {"CSV", [&] { return CsvFile(ctx, *qsos); }},
+        {"ALL", [&] { return ElogQsoList(ctx, *qsos); }},
+    };
+    for (const auto& [name, write] : writers) {
+      const auto e0 = Clock::now();
+      const OutputResult out = write();
+      r.exportSeconds[name] = std::chrono::duration<double>(Clock::now() - e0).count();
+      if (std::string(name) == "ADIF") adif = out.bytes;
+    }
+    log.catalogue->ReleaseQsoFile(h.contestNumber());
+
+    // The first 10000 records of the ADIF export imported into a new log.
+    std::vector<std::string> records = ReadAdifText(adif).records;
+    if (records.size() > 10000) records.resize(10000);
+    const fs::path importDir = root / ("import-" + std::to_string(n));
+    fs::remove_all(importDir);
+    fs::create_directories(importDir);
+    Log target;
+    target.Start(importDir, true);
+    target.Open();
+    std::vector<std::string> mapping = AdifSameNameMapping(AdifLogFieldNames(*target.session));
+    const auto i0 = Clock::now();
+    const AdifImportCounts counts = ImportAdifRecords(*target.session, records, mapping, false);
+    r.importSeconds = std::chrono::duration<double>(Clock::now() - i0).count();
+    r.importRecords = static_cast<int>(records.size());
+    r.imported = counts.imported;
+    target.session->Close();
+    fs::remove_all(importDir);
   }
   // Memory: a fresh process opens the log.
   const std::string cmd = std::string(self) + " --memory-child " + dir.string();
@@ -244,6 +299,11 @@ int main(int argc, char** argv) {
                 static_cast<double>(r.rssAfterKb - r.rssBeforeKb) / 1024.0, syncs.c_str());
     std::printf("%8s of the keystroke median: live call check %.3f ms, call-field exit %.3f ms\n", "",
                 r.liveMedianMs, r.keyMedianMs - r.liveMedianMs);
+    std::printf("%8s export of the log:", "");
+    for (const auto& [name, seconds] : r.exportSeconds) std::printf(" %s %.3f s", name.c_str(), seconds);
+    std::printf(" (target < 2 s at 100000)\n%8s ADIF import of %d records with checks and saves: %.2f s, %d stored "
+                "(target < 15 s for 10000)\n",
+                "", r.importRecords, r.importSeconds, r.imported);
     std::fflush(stdout);
   }
   if (!keep) fs::remove_all(root);

@@ -320,7 +320,9 @@ void EntrySession::PrepareNewEntry() {
   lastFetchedCall_.clear();
   lastShownPrefix_.clear();
   germanExtraShown_ = true;
-  if (tablesCurrent_) {
+  if (importing_) {
+    // The tables wait for the end of the import.
+  } else if (tablesCurrent_) {
     tables_.Commit();
     tablesCurrent_ = false;
   } else {
@@ -713,9 +715,16 @@ bool EntrySession::EntryIsValid(bool quiet) {
 }
 
 void EntrySession::EvaluateEntryMultipliers() {
-  tables_.Withdraw();
   QsoRecord e = entry();
   QsoFileWorkedLookup lookup(*qsoFile_, Ctx());
+  if (importing_) {
+    // Only the record's multiplier columns; the tables are rebuilt once
+    // the import ends.
+    MultiplierTables columnsOnly(Ctx());
+    columnsOnly.Evaluate(e, lookup, false);
+    return;
+  }
+  tables_.Withdraw();
   tables_.Evaluate(e, lookup, true);
   RefreshAfterCountChange();
 }
@@ -1078,7 +1087,11 @@ void EntrySession::SetEntryBandAndMode(BandIndex band, const std::string& mode) 
   e.SetMode(mode);
 }
 
+void EntrySession::BeginImport() { importing_ = true; }
+
 void EntrySession::FinishImport() {
+  importing_ = false;
+  tablesCurrent_ = false;
   if (qsoFile_ == nullptr) return;
   RecountAll();
   PrepareNewEntry();

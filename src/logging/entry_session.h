@@ -250,8 +250,13 @@ class EntrySession {
   // Resolves the entry's prefix without messages (the call checks of an
   // imported QSO).
   void ResolveEntryPrefix() { (void)ResolvePrefix(); }
+  // An import of many QSOs: while it runs, a save judges only the record's
+  // multiplier columns and the worked tables are left alone.
+  void BeginImport();
   // After an import: everything recounted, a new entry prepared.
   void FinishImport();
+  // The text of an entry field.
+  const std::string& FieldText(EntryField field) const { return texts_[FieldSlot(field)]; }
 
  private:
   ContestCode code() const;
@@ -334,6 +339,7 @@ class EntrySession {
   // The worked tables already hold every stored QSO of the current band:
   // a save adds its own values, so the next entry needs no rebuild.
   bool tablesCurrent_ = false;
+  bool importing_ = false;
   std::string resolvedCall_;       // the call the prefix was resolved for
   std::string lastFetchedCall_;    // the call the stored exchange was fetched for
 

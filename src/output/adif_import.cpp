@@ -49,15 +49,21 @@ AdifImportCounts ImportAdifRecords(EntrySession& session, const std::vector<std:
   AdifImportCounts counts;
   const ContestRules& rules = session.rules();
   const auto extra = ExtraFields(session);
+  // One flush for the whole import instead of two syncs per QSO: a crash in
+  // between leaves InUse set, and the next opening repairs the file with
+  // every QSO that reached it (the ADIF file stays the source).
+  FileBlock* qsoFile = session.qsoFile();
+  const bool flushEach = qsoFile != nullptr && qsoFile->FlushAfterWrite();
+  if (flushEach) qsoFile->SetFlushAfterWrite(false);
+  session.BeginImport();
   for (const std::string& record : records) {
     session.PrepareNewEntry();
-    const EntryView before = session.View();
     // A mapped field's value, or the entry field's current text.
     auto value = [&](std::string_view logField, EntryField field) {
       const std::string name = AdifMappedName(rightList, logField);
       const std::string v = AdifEntryText(name == "QSO_DATE" || name == "TIME_ON" ? name : std::string(logField),
                                           AdifFieldValue(record, name));
-      return v.empty() ? before.texts[FieldSlot(field)] : v;
+      return v.empty() ? session.FieldText(field) : v;
     };
     auto raw = [&](std::string_view logField) { return AdifFieldValue(record, AdifMappedName(rightList, logField)); };
 
@@ -106,6 +112,10 @@ AdifImportCounts ImportAdifRecords(EntrySession& session, const std::vector<std:
     } else {
       ++counts.duplicates;
     }
+  }
+  if (flushEach) {
+    qsoFile->SetFlushAfterWrite(true);
+    (void)qsoFile->Flush();
   }
   session.FinishImport();
   return counts;

@@ -86,3 +86,56 @@ TEST_F(AdifImportTest, NoCheckTakesEveryModeAndAnUnmappedFieldKeepsTheEntryText)
 
 }  // namespace
 }  // namespace korv::testing
+
+namespace korv::testing {
+namespace {
+
+// Files shaped as other loggers write them: a header text, lower-case tags
+// and "<eoh>", several records on one line, one record over several lines,
+// frequencies with a decimal point.
+TEST_F(AdifImportTest, FilesOfOtherLoggers) {
+  CreateLog();
+  EntrySession& s = OpenSession();
+  const std::vector<std::string> mapping = AdifSameNameMapping(AdifLogFieldNames(s));
+  const struct {
+    const char* file;
+    AdifImportCounts expected;
+  } cases[] = {
+      {// one record per line, lower-case tags, the DOK in its standard field
+       "WSJT-X ADIF Export<eoh>\n"
+       "<call:6>DL1AAA <gridsquare:4>JO31 <mode:2>CW <rst_sent:3>599 <rst_rcvd:3>599 <qso_date:8>20261114 "
+       "<time_on:6>080000 <band:3>80m <freq:8>3.550000 <dok:3>N01 <eor>\n"
+       "<call:6>DL1AAA <mode:2>CW <qso_date:8>20261114 <time_on:6>080100 <band:3>80m <freq:5>3.551 <eor>\n"
+       "<call:5>K1ABC <mode:3>FT8 <qso_date:8>20261114 <time_on:6>080200 <band:3>80m <eor>\n",
+       {1, 1, 0, 1}},
+      {// several records on one line, one over several lines
+       "Log exported <ADIF_VER:5>3.1.0 <PROGRAMID:6>fldigi <EOH>\n"
+       "<CALL:6>DL2BBB <QSO_DATE:8>20261114 <TIME_ON:4>0805 <BAND:3>40M <MODE:3>SSB <DOK:3>N02 <EOR>"
+       "<CALL:6>DL3CCC <QSO_DATE:8>20261114 <TIME_ON:4>0806 <BAND:3>40M <MODE:3>SSB <DOK:3>N03 <EOR>\n"
+       "<CALL:6>DL4DDD\n<QSO_DATE:8>20261114\n<TIME_ON:4>0807\n<FREQ:5>7.055\n<MODE:3>SSB\n<EOR>\n"
+       "<CALL:6>DL5EEE <QSO_DATE:8>20261114 <TIME_ON:4>0808 <FREQ:6>14.200 <MODE:3>SSB <EOR>\n",
+       {3, 0, 1, 0}},
+  };
+  int total = 0;
+  for (const auto& c : cases) {
+    const AdifImportCounts got = ImportAdifRecords(s, ReadAdifText(c.file).records, mapping, false);
+    EXPECT_EQ(got.imported, c.expected.imported) << c.file;
+    EXPECT_EQ(got.duplicates, c.expected.duplicates) << c.file;
+    EXPECT_EQ(got.bandErrors, c.expected.bandErrors) << c.file;
+    EXPECT_EQ(got.modeErrors, c.expected.modeErrors) << c.file;
+    total += got.imported;
+  }
+  auto qsos = Qsos();
+  ASSERT_EQ(qsos.size(), static_cast<std::size_t>(total));
+  EXPECT_FLOAT_EQ(View(qsos[0]).frequency(), 3.55f);
+  EXPECT_EQ(View(qsos[0]).dok(), "N01");
+  EXPECT_EQ(View(qsos[3]).call(), "DL4DDD");
+  EXPECT_EQ(View(qsos[3]).band(), 'c');  // from "7.055"
+  // The import flushed the file and left flush-after-write on.
+  EXPECT_TRUE(s.qsoFile()->FlushAfterWrite());
+  std::string problem;
+  EXPECT_TRUE(s.qsoFile()->CheckStructure(problem)) << problem;
+}
+
+}  // namespace
+}  // namespace korv::testing
