@@ -20,6 +20,8 @@ constexpr std::size_t kSignatureColumn = 43;
 // Position of the listener type whose SWL number the closing line prints.
 constexpr int kSwlClosingType = 4;
 constexpr std::string_view kSignatureField = "Unterschrift _______________";
+constexpr std::size_t kEnglishSignatureColumn = 50;
+constexpr std::string_view kEnglishSignatureField = "Sign _______________";
 
 // Seven places, right-aligned; a longer number is printed whole.
 std::string N7(std::int64_t v) { return PadLeftText(std::to_string(v), 7); }
@@ -44,16 +46,18 @@ std::string ScoreLine(const OutputContext& ctx) {
   const StoredTotals& t = ctx.totals;
   const std::string p = std::to_string(t.points);
   const std::string m = std::to_string(t.multipliers);
-  std::string line = std::string(kTenBlanks) + "Endergebnis:";
+  const bool de = ctx.uiGerman;
+  const std::string points = de ? " Punkte" : "  Points";
+  std::string line = std::string(kTenBlanks) + (de ? "Endergebnis:" : "Final Score:");
   if (!HasMultiplierKinds(rules)) {
-    line += "  " + p + " Punkte";
+    line += "  " + p + points;
   } else if (rules.bandSumScore != 0) {
     line += "  " + PadLeftText(std::to_string(ClaimedScore(t, rules)), 6);
   } else if (rules.pointsOnlyScore != 0) {
-    line += "  " + p + " Punkte (" + m + " Multi) = " + p + " Punkte";
+    line += "  " + p + (de ? " Punkte (" : " Points (") + m + " Multi) = " + p + points;
   } else {
-    line += "  " + p + " Punkte x " + m + " Multi = " + std::to_string(ClaimedScore(t, rules)) +
-            " Punkte";
+    line += "  " + p + (de ? " Punkte x " : " Points x ") + m + " Multi = " +
+            std::to_string(ClaimedScore(t, rules)) + points;
   }
   return line;
 }
@@ -73,13 +77,14 @@ std::vector<CoverLine> CoverSheetLines(const OutputContext& ctx, CoverMedium med
     for (int i = 0; i < n; ++i) plain({});
   };
 
+  const bool de = ctx.uiGerman;
   const std::string town = JoinPostcodeTown(own.postcode, own.town);
   blank(3);
   bold(PadText("Name:", 12) + own.name);
-  bold(PadText("Anschrift:", 12) + own.street);
-  bold(PadText("Ort:", 12) + town);
+  bold(PadText(de ? "Anschrift:" : "Address:", 12) + own.street);
+  bold(de ? PadText("Ort:", 12) + town : std::string(12, ' ') + town);
   blank(1);
-  bold({});
+  bold(de ? std::string() : PadText("Country:", 12) + own.country);
   blank(1);
   const std::size_t nameLength = rules.contestName.size();
   const std::size_t indent = nameLength < kCentreWidth ? (kCentreWidth - nameLength) / 2 : 0;
@@ -88,17 +93,21 @@ std::vector<CoverLine> CoverSheetLines(const OutputContext& ctx, CoverMedium med
 
   std::string station;
   const std::string swl = TrimBlanksTabs(own.swlNumber);
-  if (!swl.empty()) {
+  if (!de) {
+    station = !swl.empty() ? PadText("SWL:", 10) + PadText(swl, 20)
+                           : PadText("Callsign:", 10) + PadText(ctx.header.ownCall(), 20);
+  } else if (!swl.empty()) {
     station = PadText("SWL:", 6) + PadText(swl, 20);
   } else {
     station = PadText("Call:", 6) + PadText(ctx.header.ownCall(), 13);
   }
-  station += PadText("DOK:", 5) + PadText(ctx.header.dok(), 13);
+  if (de) station += PadText("DOK:", 5) + PadText(ctx.header.dok(), 13);
   station += PadText("Loc:", 5) + PadText(ctx.header.locator(), 9);
   bold(station);
   blank(1);
   if (ctx.header.participationType() != 0) {
-    bold(PadText("Teilnahmeart:", 14) + ParticipationDescription(ctx));
+    bold(de ? PadText("Teilnahmeart:", 14) + ParticipationDescription(ctx)
+            : PadText("Category:", 10) + ParticipationDescription(ctx));
   } else {
     bold({});
   }
@@ -106,7 +115,7 @@ std::vector<CoverLine> CoverSheetLines(const OutputContext& ctx, CoverMedium med
 
   // Band table.
   std::string heading = std::string(kTenBlanks) + PadLeftText("Band", 8) + "    " + "QSO  " +
-                        " Punkte  ";
+                        (de ? " Punkte  " : " Points  ");
   for (std::size_t i = 0; i < columns.size(); ++i) {
     const std::string& label = rules.multiplierLabel[static_cast<int>(columns[i]) + 1];
     heading += PadLeftText(label, columns[i] == 0 ? 8 : 10);
@@ -133,44 +142,57 @@ std::vector<CoverLine> CoverSheetLines(const OutputContext& ctx, CoverMedium med
   plain(Underline(rules));
   blank(1);
 
-  plain("Ich erkl\xE4re, dass ich die Regeln f\xFCr \"" + rules.contestName + "\"");
-  plain("beachtet und die Lizenzbestimmungen meines Landes eingehalten habe.");
-  plain("Die Angaben des Logs entsprechen der Wahrheit.");
+  if (de) {
+    plain("Ich erkl\xE4re, dass ich die Regeln f\xFCr \"" + rules.contestName + "\"");
+    plain("beachtet und die Lizenzbestimmungen meines Landes eingehalten habe.");
+    plain("Die Angaben des Logs entsprechen der Wahrheit.");
+  } else {
+    plain("I affirm that I have observed all rules of ");
+    plain(rules.contestName + ".");
+  }
   blank(1);
 
   // Place, date, call and signature share lines while they fit.
   const std::string date = DateToText(ctx.today);
-  std::string current = "Ort: " + TrimBlanksTabs(town);
+  std::string current = de ? "Ort: " + TrimBlanksTabs(town) : " City:" + TrimBlanksTabs(own.town);
   if (current.size() >= kPlaceLineLimit) {
     plain(current);
     blank(1);
-    current = "Datum: " + date;
+    current = (de ? "Datum: " : "Date ") + date;
   } else {
-    current += "     Datum: " + date;
+    current += (de ? "     Datum: " : " Date ") + date;
   }
   const bool swlClosing = ctx.header.participationType() == kSwlClosingType;
   const std::string value = swlClosing ? own.swlNumber : ctx.header.ownCall();
   const std::size_t limit = swlClosing ? kSwlAppendLimit : kCallAppendLimit;
+  const char* appended = de ? (swlClosing ? "     SWL :" : "   Call: ") : (swlClosing ? " SWL  " : " Call ");
+  const char* ownLine = de ? (swlClosing ? "SWL :" : " Call: ") : (swlClosing ? " SWL  " : " Call ");
   if (current.size() + value.size() < limit) {
-    current += (swlClosing ? "     SWL :" : "   Call: ") + value;
+    current += appended + value;
   } else {
     plain(current);
     blank(1);
-    current = (swlClosing ? "SWL :" : " Call: ") + value;
+    current = ownLine + value;
   }
-  if (current.size() >= kSignatureColumn) {
+  const std::size_t signatureColumn = de ? kSignatureColumn : kEnglishSignatureColumn;
+  const std::string_view signature = de ? kSignatureField : kEnglishSignatureField;
+  if (current.size() >= signatureColumn) {
     plain(current);
     blank(1);
-    current = printer ? std::string(kSignatureField) : std::string();
+    current = printer ? std::string(signature) : std::string();
   } else {
-    current = PadText(current, kSignatureColumn);
-    if (printer) current += kSignatureField;
+    current = PadText(current, signatureColumn);
+    if (printer) current += signature;
   }
   plain(current);
   if (printer) blank(1);
 
-  plain("Dieses ContestLog wurde mit " + rules.versionText + " erstellt. (" +
-        std::string(kMakerWebAddress) + ")");
+  if (de) {
+    plain("Dieses ContestLog wurde mit " + rules.versionText + " erstellt. (" +
+          std::string(kMakerWebAddress) + ")");
+  } else {
+    plain("This contest log was made with " + rules.versionText + " (" + std::string(kMakerWebAddress) + ")");
+  }
   blank(3);
   return lines;
 }

@@ -31,6 +31,9 @@ struct OutputContext {
   // Open prefix files for the DXCC numbers of the ADIF export; null: the
   // built-in table alone.
   const PrefixFiles* prefixFiles = nullptr;
+  // Labels of the cover sheet: German, or the English set of the contests
+  // that want English texts.
+  bool uiGerman = true;
 };
 
 // The description of the header's participation type; empty when none is

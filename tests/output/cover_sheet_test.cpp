@@ -180,3 +180,48 @@ TEST_F(CoverSheetTest, NoParticipationTypeLeavesItsLineEmpty) {
 
 }  // namespace
 }  // namespace korv::testing
+
+namespace korv::testing {
+namespace {
+
+TEST(CoverSheetEnglish, EnglishLabels) {
+  // Only the labels differ; the layout rules are tested with the German set.
+  std::array<std::uint8_t, kContestHeaderSize> bytes{};
+  ContestHeader header(bytes);
+  header.SetOwnCall("G4ABC");
+  header.SetLocator("IO91");
+  header.SetDok("N05");
+  header.SetParticipationType(1);
+  bool uiGerman = true;
+  ContestRules rules = FillContestPresets('3', header, uiGerman);
+  std::vector<std::uint8_t> totalsBytes(kTotalsRecordSize);
+  TotalsRecord totals{TotalsRecord::Record(totalsBytes.data(), kTotalsRecordSize)};
+  totals.SetQsoCount(1, 10);
+  totals.SetPoints(1, 20);
+  totals.SetMultiplierCount(1, 4);
+  totals.SetColumn1Count(1, 4);
+  OwnStation own;
+  own.name = "John Smith";
+  own.street = "1 High Street";
+  own.postcode = "AB1";
+  own.town = "Sometown";
+  own.country = "England";
+  OutputContext ctx{header, rules, ReadStoredTotals(header, &totals, rules), own, DayNumberFromCivil({2009, 6, 20}), 0};
+  ctx.uiGerman = false;
+  const std::vector<std::string> lines = Texts(CoverSheetLines(ctx, CoverMedium::kPrinter));
+  auto has = [&](const std::string& l) { return std::find(lines.begin(), lines.end(), l) != lines.end(); };
+  EXPECT_TRUE(has("Address:    1 High Street"));
+  EXPECT_TRUE(has("            AB1 Sometown"));
+  EXPECT_TRUE(has("Country:    England"));
+  EXPECT_TRUE(has("Callsign: G4ABC               Loc: IO91     "));  // no DOK
+  EXPECT_TRUE(has("Category: SSB/CW"));
+  EXPECT_TRUE(has("          Final Score:  20 Points x 4 Multi = 80  Points"));
+  EXPECT_TRUE(has("I affirm that I have observed all rules of "));
+  EXPECT_TRUE(has("DEZ."));
+  // The signature column is 50 wide in the English set.
+  EXPECT_TRUE(has(PadText(" City:Sometown Date 20.06.2009 Call G4ABC", 50) + "Sign _______________"));
+  for (const std::string& l : lines) EXPECT_EQ(l.find("Punkte"), std::string::npos) << l;
+}
+
+}  // namespace
+}  // namespace korv::testing
