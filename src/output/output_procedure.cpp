@@ -3,6 +3,7 @@
 #include "common/cp1252.h"
 #include "output/adif_export.h"
 #include "output/cover_sheet.h"
+#include "output/cabrillo_file.h"
 #include "output/csv_file.h"
 #include "output/elog_lists.h"
 #include "output/stf_file.h"
@@ -51,6 +52,7 @@ bool HasWriter(OutputKind kind) {
     case OutputKind::kElogComplete:
     case OutputKind::kCsv:
     case OutputKind::kElogMultiplierList:
+    case OutputKind::kCabrillo:
       return true;
     default:
       return false;
@@ -102,6 +104,8 @@ OutputResult Write(OutputKind kind, const OutputContext& ctx, FileBlock& qsoFile
       return CsvFile(ctx, qsoFile);
     case OutputKind::kElogMultiplierList:
       return ElogMultiplierCheckList(ctx, qsoFile);
+    case OutputKind::kCabrillo:
+      return CabrilloFile(ctx, qsoFile);
     default:
       return OutputResult::Failed(Status{});
   }

@@ -32,7 +32,7 @@ TEST(OutputMenuTest, DezOffersItsOutputsWithWriters) {
       {"E-Log QSO-Liste", OutputKind::kElogQsoList, true, true},
       {"E-Log Band-Liste", OutputKind::kElogBandList, false, true},
       {"E-Log Multi-Checkliste", OutputKind::kElogMultiplierList, false, true},
-      {"Cabrillo-Datei", OutputKind::kCabrillo, false, false},
+      {"Cabrillo-Datei", OutputKind::kCabrillo, false, true},
       {"ADIF- Exportdatei der QSO-Liste", OutputKind::kAdif, true, true},
       {"CSV- Exportdatei der QSO-Liste", OutputKind::kCsv, true, true},
       {"Papierlog - Deckblatt", OutputKind::kPaperCoverSheet, true, false},

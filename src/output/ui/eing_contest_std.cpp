@@ -264,8 +264,9 @@ void TEingContestStd::RunOutput(int kind) {
   const ProgramSettings& settings = m_session.settings();
   const LocalDateTime now = m_platform.Now();
   const DayAndTime utc = ApplyUtcOffset(now.date, now.time, settings.utcOffsetHours);
-  const OutputContext ctx{Header(), m_rules, ReadStoredTotals(Header(), tr ? &*tr : nullptr, m_rules),
-                          settings.own, utc.day, utc.time};
+  OutputContext ctx{Header(), m_rules, ReadStoredTotals(Header(), tr ? &*tr : nullptr, m_rules),
+                    settings.own, utc.day, utc.time};
+  ctx.uiGerman = m_state.uiGerman;
   FileOutputJob job;
   job.kind = outputKind;
   job.code = Header().contestCode();
