@@ -41,7 +41,7 @@ Status EntryPositions(FileBlock& qsoFile, std::map<std::uint32_t, int>& position
 // each band slot.
 Status AppendCheckRows(const OutputContext& ctx, FileBlock& qsoFile, int index,
                        const std::function<std::string(const QsoRecord&)>& valueOf,
-                       OutputText& out) {
+                       std::vector<std::string>& out) {
   std::vector<BandIndex> bands;
   for (char b : ctx.rules.bandSlots) {
     if (IsBand(b)) bands.push_back(b);
@@ -52,7 +52,7 @@ Status AppendCheckRows(const OutputContext& ctx, FileBlock& qsoFile, int index,
     if (current.empty()) return;
     std::string row = PadText(current, kMultiFirstColumn);
     for (const std::string& call : calls) row += PadText(call, kMultiBandColumn);
-    out.Line(row);
+    out.push_back(std::move(row));
   };
   const Status st = WalkQsoFile(qsoFile, index, [&](const QsoRecord& qso) {
     if (qso.IsQsyMarker() || !IsBand(qso.band())) return true;
@@ -104,34 +104,38 @@ std::vector<std::string> QsoListSummary(const OutputContext& ctx, std::size_t wi
   return lines;
 }
 
-Status AppendElogQsoList(const OutputContext& ctx, FileBlock& qsoFile, OutputText& out) {
+Status QsoListBody(const OutputContext& ctx, FileBlock& qsoFile, ListBody& body) {
   const bool listener = ctx.rules.listenerLog != 0;
   ListWidths widths;
   Status st = MeasureListWidths(qsoFile, ctx.rules, widths);
   if (!st.ok()) return st;
-
-  const std::string title =
-      ctx.rules.contestName +
-      (listener ? "  -  QSO-Liste     SWL : " : "  -  QSO-Liste     CALL: ") + OwnCallOrSwl(ctx);
-  out.Line(PadRightKeep(title, kQsoListTitleWidth));
-  out.Line({});
-  out.Line(QsoListHeading(widths, listener, ListStyle::kList));
-
-  std::vector<std::string> lines;
+  body.heading = QsoListHeading(widths, listener, ListStyle::kList);
+  body.lines.clear();
   std::size_t longest = 0;
   int position = 0;
   st = WalkQsoFile(qsoFile, kQsoIndexRecordNo, [&](const QsoRecord& qso) {
     ++position;
     if (qso.IsQsyMarker()) return true;
-    lines.push_back(QsoListLine(qso, position, widths, listener, ListStyle::kList));
+    body.lines.push_back(QsoListLine(qso, position, widths, listener, ListStyle::kList));
     // The right end of the line: trailing blanks do not count.
-    const std::size_t end = lines.back().find_last_not_of(' ');
+    const std::size_t end = body.lines.back().find_last_not_of(' ');
     longest = std::max(longest, end == std::string::npos ? 0 : end + 1);
     return true;
   });
   if (!st.ok()) return st;
-  for (const std::string& line : lines) out.Line(line);
-  for (const std::string& line : QsoListSummary(ctx, longest)) out.Line(line);
+  body.summary = QsoListSummary(ctx, longest);
+  return Status::Ok();
+}
+
+Status AppendElogQsoList(const OutputContext& ctx, FileBlock& qsoFile, OutputText& out) {
+  ListBody body;
+  const Status st = QsoListBody(ctx, qsoFile, body);
+  if (!st.ok()) return st;
+  out.Line(QsoListTitle(ctx));
+  out.Line({});
+  out.Line(body.heading);
+  for (const std::string& line : body.lines) out.Line(line);
+  for (const std::string& line : body.summary) out.Line(line);
   return Status::Ok();
 }
 
@@ -150,56 +154,84 @@ OutputResult ElogCompleteFile(const OutputContext& ctx, FileBlock& qsoFile) {
   return {Status::Ok(), out.Take()};
 }
 
-OutputResult ElogBandList(const OutputContext& ctx, FileBlock& qsoFile) {
+Status BandListBody(const OutputContext& ctx, FileBlock& qsoFile, std::string& heading,
+                    std::vector<BandSection>& sections) {
   const bool listener = ctx.rules.listenerLog != 0;
   ListWidths widths;
   Status st = MeasureListWidths(qsoFile, ctx.rules, widths);
-  if (!st.ok()) return OutputResult::Failed(st);
+  if (!st.ok()) return st;
   std::map<std::uint32_t, int> positions;
   st = EntryPositions(qsoFile, positions);
-  if (!st.ok()) return OutputResult::Failed(st);
-
-  OutputText out(kListLinePrefix);
+  if (!st.ok()) return st;
+  heading = QsoListHeading(widths, listener, ListStyle::kList);
+  sections.clear();
   for (char band : ctx.rules.bandSlots) {
     if (!IsBand(band)) continue;
-    out.BlankLines(2);
-    out.Line("Band List   " + BandListOwnId(ctx) + "   " + std::string(BandName(band)));
-    out.Line({});
-    out.Line(QsoListHeading(widths, listener, ListStyle::kList));
+    BandSection& section = sections.emplace_back();
+    section.band = band;
     st = WalkQsoFile(
         qsoFile, kQsoIndexBandNumber,
         [&](const QsoRecord& qso) {
           if (qso.band() != band) return false;
           if (qso.IsQsyMarker()) return true;
-          out.Line(QsoListLine(qso, positions[qso.recordNo()], widths, listener, ListStyle::kList));
+          section.lines.push_back(QsoListLine(qso, positions[qso.recordNo()], widths, listener, ListStyle::kList));
           return true;
         },
         KeyString(std::string_view(&band, 1)));
-    if (!st.ok()) return OutputResult::Failed(st);
+    if (!st.ok()) return st;
+  }
+  return Status::Ok();
+}
+
+OutputResult ElogBandList(const OutputContext& ctx, FileBlock& qsoFile) {
+  std::string heading;
+  std::vector<BandSection> sections;
+  const Status st = BandListBody(ctx, qsoFile, heading, sections);
+  if (!st.ok()) return OutputResult::Failed(st);
+  OutputText out(kListLinePrefix);
+  for (const BandSection& section : sections) {
+    out.BlankLines(2);
+    out.Line(BandListTitle(ctx, section.band));
+    out.Line({});
+    out.Line(heading);
+    for (const std::string& line : section.lines) out.Line(line);
   }
   return {Status::Ok(), out.Take()};
 }
 
-OutputResult ElogMultiplierCheckList(const OutputContext& ctx, FileBlock& qsoFile) {
-  const ContestRules& rules = ctx.rules;
-  OutputText out(kListLinePrefix);
-  out.Line(PadRightKeep(rules.contestName + " Multiplier Check List   " + OwnCallOrSwl(ctx),
-                        kMultiTitleWidth));
-  out.BlankLines(2);
+std::string QsoListTitle(const OutputContext& ctx) {
+  const bool listener = ctx.rules.listenerLog != 0;
+  const std::string title =
+      ctx.rules.contestName +
+      (listener ? "  -  QSO-Liste     SWL : " : "  -  QSO-Liste     CALL: ") + OwnCallOrSwl(ctx);
+  return PadRightKeep(title, kQsoListTitleWidth);
+}
+
+std::string BandListTitle(const OutputContext& ctx, BandIndex band) {
+  return "Band List   " + BandListOwnId(ctx) + "   " + std::string(BandName(band));
+}
+
+std::string MultiplierCheckTitle(const OutputContext& ctx) {
+  return PadRightKeep(ctx.rules.contestName + " Multiplier Check List   " + OwnCallOrSwl(ctx), kMultiTitleWidth);
+}
+
+std::string MultiplierCheckHeading(const ContestRules& rules) {
   std::string heading = PadText("Multi", kMultiFirstColumn);
   for (char band : rules.bandSlots) {
     if (IsBand(band)) heading += PadText(BandName(band), kMultiBandColumn);
   }
-  out.Line(heading);
-  out.Line({});
+  return heading;
+}
 
+Status MultiplierCheckRows(const OutputContext& ctx, FileBlock& qsoFile, std::vector<std::string>& rows) {
+  const ContestRules& rules = ctx.rules;
   const bool districts = std::any_of(kDistrictKinds.begin(), kDistrictKinds.end(),
                                      [&](std::size_t k) { return rules.multiplierKinds.test(k); });
   if (districts) {
     const Status st = AppendCheckRows(
         ctx, qsoFile, kQsoIndexDok,
-        [](const QsoRecord& qso) { return TrimBlanksTabs(qso.dok()); }, out);
-    if (!st.ok()) return OutputResult::Failed(st);
+        [](const QsoRecord& qso) { return TrimBlanksTabs(qso.dok()); }, rows);
+    if (!st.ok()) return st;
   }
   if (rules.multiplierKinds.test(kPrefixKind)) {
     const bool ownCountry = rules.multiplierKinds.test(kOwnCountryKind);
@@ -212,9 +244,22 @@ OutputResult ElogMultiplierCheckList(const OutputContext& ctx, FileBlock& qsoFil
           if (europeOnly && TrimBlanksTabs(qso.continent()) != "EU") return std::string();
           return prefix;
         },
-        out);
-    if (!st.ok()) return OutputResult::Failed(st);
+        rows);
+    if (!st.ok()) return st;
   }
+  return Status::Ok();
+}
+
+OutputResult ElogMultiplierCheckList(const OutputContext& ctx, FileBlock& qsoFile) {
+  OutputText out(kListLinePrefix);
+  out.Line(MultiplierCheckTitle(ctx));
+  out.BlankLines(2);
+  out.Line(MultiplierCheckHeading(ctx.rules));
+  out.Line({});
+  std::vector<std::string> rows;
+  const Status st = MultiplierCheckRows(ctx, qsoFile, rows);
+  if (!st.ok()) return OutputResult::Failed(st);
+  for (const std::string& row : rows) out.Line(row);
   return {Status::Ok(), out.Take()};
 }
 

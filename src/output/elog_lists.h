@@ -29,6 +29,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "output/output_context.h"
 #include "output/output_text.h"
@@ -51,6 +52,32 @@ OutputResult ElogMultiplierCheckList(const OutputContext& ctx, FileBlock& qsoFil
 // The summary lines under the QSO list (blank line first), right-aligned in
 // `width` (the length of the longest QSO line).
 std::vector<std::string> QsoListSummary(const OutputContext& ctx, std::size_t width);
+
+// The title lines of the lists (without the printed page number).
+std::string QsoListTitle(const OutputContext& ctx);
+std::string BandListTitle(const OutputContext& ctx, BandIndex band);
+std::string MultiplierCheckTitle(const OutputContext& ctx);
+// "Multi" (8) + the band names (13 each).
+std::string MultiplierCheckHeading(const ContestRules& rules);
+// The rows of the multiplier check list: DOK rows, then DXCC prefix rows.
+Status MultiplierCheckRows(const OutputContext& ctx, FileBlock& qsoFile, std::vector<std::string>& rows);
+
+// Heading, QSO lines and summary of the QSO list.
+struct ListBody {
+  std::string heading;
+  std::vector<std::string> lines;
+  std::vector<std::string> summary;
+};
+Status QsoListBody(const OutputContext& ctx, FileBlock& qsoFile, ListBody& body);
+
+// The QSO lines of one band slot of the band list.
+struct BandSection {
+  BandIndex band = ' ';
+  std::vector<std::string> lines;
+};
+// The common heading and one section per band slot holding a band.
+Status BandListBody(const OutputContext& ctx, FileBlock& qsoFile, std::string& heading,
+                    std::vector<BandSection>& sections);
 
 // Appends title, heading, QSO lines and summary of the QSO list to `out`.
 Status AppendElogQsoList(const OutputContext& ctx, FileBlock& qsoFile, OutputText& out);

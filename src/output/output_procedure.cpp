@@ -53,6 +53,11 @@ bool HasWriter(OutputKind kind) {
     case OutputKind::kCsv:
     case OutputKind::kElogMultiplierList:
     case OutputKind::kCabrillo:
+    case OutputKind::kPaperCoverSheet:
+    case OutputKind::kPaperMultiplierList:
+    case OutputKind::kPaperBandList:
+    case OutputKind::kPaperQsoList:
+    case OutputKind::kPaperLog:
       return true;
     default:
       return false;

@@ -59,7 +59,7 @@ struct OutputMenuEntry {
 //   "CSV- Exportdatei der QSO-Liste"   always
 //   "Papierlog - Deckblatt" / "- QSO-Liste" / "- Band-Liste" /
 //   "- Multi-Checkliste"               flags 5, 6, 7, 8
-// EDI (its dialog) and the paper log have no writer in this build.
+// EDI (its dialog) has no writer in this build.
 std::vector<OutputMenuEntry> OutputMenuEntries(const ContestRules& rules);
 
 // The file kinds (7 to 16).

@@ -35,10 +35,10 @@ TEST(OutputMenuTest, DezOffersItsOutputsWithWriters) {
       {"Cabrillo-Datei", OutputKind::kCabrillo, false, true},
       {"ADIF- Exportdatei der QSO-Liste", OutputKind::kAdif, true, true},
       {"CSV- Exportdatei der QSO-Liste", OutputKind::kCsv, true, true},
-      {"Papierlog - Deckblatt", OutputKind::kPaperCoverSheet, true, false},
-      {"Papierlog - QSO-Liste", OutputKind::kPaperQsoList, true, false},
-      {"Papierlog - Band-Liste", OutputKind::kPaperBandList, false, false},
-      {"Papierlog - Multi-Checkliste", OutputKind::kPaperMultiplierList, false, false},
+      {"Papierlog - Deckblatt", OutputKind::kPaperCoverSheet, true, true},
+      {"Papierlog - QSO-Liste", OutputKind::kPaperQsoList, true, true},
+      {"Papierlog - Band-Liste", OutputKind::kPaperBandList, false, true},
+      {"Papierlog - Multi-Checkliste", OutputKind::kPaperMultiplierList, false, true},
   };
   const auto entries = OutputMenuEntries(rules);
   ASSERT_EQ(entries.size(), std::size(expected));
