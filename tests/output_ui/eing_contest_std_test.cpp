@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
+#include <algorithm>
 #include <memory>
 
 #include "controls/ui/kx_edit.h"
@@ -331,7 +332,8 @@ class EingContestStdTest : public QObject {
     QCOMPARE(all[1], QStringLiteral("EDI-Datei"));
     QCOMPARE(enabled, (QStringList{"STF-Datei (empfohlen)", "E-Log Gesamtdatei", "E-Log Deckblatt",
                                    "E-Log QSO-Liste", "ADIF- Exportdatei der QSO-Liste",
-                                   "CSV- Exportdatei der QSO-Liste"}));
+                                   "CSV- Exportdatei der QSO-Liste", "Papierlog - Deckblatt",
+                                   "Papierlog - QSO-Liste"}));
     // A click on "E-Log Deckblatt" writes the cover sheet where the dialog says.
     const std::filesystem::path target = f.dir / "DL1ABC_P.SUM";
     f.platform.ClearRecord();
@@ -345,6 +347,19 @@ class EingContestStdTest : public QObject {
     const std::string text(bytes.begin(), bytes.end());
     QVERIFY(text.find("Endergebnis:  32 Punkte x 4 Multi = 128 Punkte") != std::string::npos);
     QVERIFY(w.isVisible());
+
+    // "Papierlog - Deckblatt" prints the same sheet in one job.
+    f.platform.ClearRecord();
+    Click(w, "btnDrucken");
+    QTRY_VERIFY(menu->isVisible());
+    QAction* paperCover = menu->actions()[10];
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(paperCover).center());
+    QTRY_COMPARE(f.platform.PrintJobs().size(), std::size_t{1});
+    const auto& job = f.platform.PrintJobs()[0];
+    QVERIFY(job.ended);
+    QVERIFY(std::any_of(job.texts.begin(), job.texts.end(), [](const auto& t) {
+      return t.text.find("Endergebnis:  32 Punkte x 4 Multi = 128 Punkte") != std::string::npos;
+    }));
 
     Click(w, "btnRegeln");
     QCOMPARE(f.rulesShown, std::vector<ContestCode>{'3'});

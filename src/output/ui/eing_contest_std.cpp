@@ -11,6 +11,7 @@
 #include "controls/ui/kx_edit.h"
 #include "output/evaluation_view.h"
 #include "output/output_procedure.h"
+#include "output/paper_log.h"
 #include "output/ui/config_form.h"
 #include "output/ui/evaluation_panel.h"
 #include "platform/ui/qt_text.h"
@@ -257,7 +258,7 @@ void TEingContestStd::BuildOutputMenu() {
 
 void TEingContestStd::RunOutput(int kind) {
   const OutputKind outputKind = static_cast<OutputKind>(kind);
-  if (!IsFileOutput(outputKind)) return;
+  if (!IsFileOutput(outputKind) && !IsPaperOutput(outputKind)) return;
   FileBlock& totals = m_session.totals();
   std::optional<TotalsRecord> tr;
   if (EnsureTotalsRecord(totals, Header().contestNumber()).ok()) tr = TotalsRecord::Over(totals.Record());
@@ -267,6 +268,14 @@ void TEingContestStd::RunOutput(int kind) {
   OutputContext ctx{Header(), m_rules, ReadStoredTotals(Header(), tr ? &*tr : nullptr, m_rules),
                     settings.own, utc.day, utc.time};
   ctx.uiGerman = m_state.uiGerman;
+  if (IsPaperOutput(outputKind)) {
+    PaperOutputJob paper;
+    paper.kind = outputKind;
+    paper.catalogue = &m_session.catalogue();
+    paper.platform = &m_platform;
+    (void)RunPaperOutput(paper, ctx);
+    return;
+  }
   FileOutputJob job;
   job.kind = outputKind;
   job.code = Header().contestCode();
