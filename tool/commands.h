@@ -38,5 +38,7 @@ int RunScore(const CommandEnv& env, CommandArgs args);
 int RunExport(const CommandEnv& env, CommandArgs args);
 // import-adif LOG FILE [--map LOGFIELD=ADIFFIELD ...] [--no-check]
 int RunImportAdif(const CommandEnv& env, CommandArgs args);
+// print LOG KIND --pdf OUTFILE [--force]
+int RunPrint(const CommandEnv& env, CommandArgs args);
 
 }  // namespace korv::tool

@@ -45,6 +45,9 @@ constexpr const char* kUsage =
     "                              edi, cabrillo\n"
     "  import-adif LOG FILE [--map LOGFIELD=ADIFFIELD ...] [--no-check]\n"
     "                              QSOs of another logger through the entry checks\n"
+    "  print LOG KIND --pdf OUTFILE [--force]\n"
+    "                              the paper log into a PDF file; KIND: cover, qso-list,\n"
+    "                              band-list, multi-list, all\n"
     "\n"
     "FILE: a name of the file catalogue (KVKK, KVSETUP, KVPREFIX, KVLK0001, ...), in any\n"
     "letter case, with or without .DAT. Further commands arrive with the program's\n"
@@ -106,6 +109,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   if (command == "score") return RunScore(env, rest);
   if (command == "export") return RunExport(env, rest);
   if (command == "import-adif") return RunImportAdif(env, rest);
+  if (command == "print") return RunPrint(env, rest);
   err << "korvtool: unknown command: " << command << "\n" << kUsage;
   return kExitRefused;
 }

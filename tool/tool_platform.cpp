@@ -1,6 +1,7 @@
 #include "tool/tool_platform.h"
 
 #include "common/cp1252.h"
+#include "tool/pdf_document.h"
 
 namespace korv::tool {
 namespace {
@@ -27,6 +28,11 @@ void ToolPlatform::Inform(std::string_view text) {
 
 std::unique_ptr<ProgressWindow> ToolPlatform::OpenProgress(std::string_view) {
   return std::make_unique<SilentProgress>();
+}
+
+std::unique_ptr<PrintDocument> ToolPlatform::BeginPrint(const PrintRequest& request) {
+  if (request.pdfFile.empty()) return nullptr;
+  return PdfDocument::Create(request.pdfFile);
 }
 
 }  // namespace korv::tool

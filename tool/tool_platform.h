@@ -1,7 +1,7 @@
 // The platform of the command-line tool: messages go to the error stream
 // (UTF-8), questions get the answer the command's options decided (No by
-// default, the safe answer), there are no windows, and the clock is the
-// computer's.
+// default, the safe answer), there are no windows, print jobs go into PDF
+// files, and the clock is the computer's.
 #pragma once
 
 #include <ostream>
@@ -25,7 +25,8 @@ class ToolPlatform : public Platform {
   bool ShowHelp(const std::filesystem::path&, int) override { return false; }
   std::optional<std::filesystem::path> AskSaveFileName(const FileDialogRequest&) override { return std::nullopt; }
   std::optional<std::filesystem::path> AskOpenFileName(const FileDialogRequest&) override { return std::nullopt; }
-  std::unique_ptr<PrintDocument> BeginPrint(const PrintRequest&) override { return nullptr; }
+  // Prints into the request's PDF file; there is no printer dialog.
+  std::unique_ptr<PrintDocument> BeginPrint(const PrintRequest& request) override;
   std::unique_ptr<ProgressWindow> OpenProgress(std::string_view caption) override;
   void ProcessPendingEvents() override {}
   LocalDateTime Now() override { return SystemNow(); }

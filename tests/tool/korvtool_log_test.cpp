@@ -2,8 +2,11 @@
 // a log created, QSOs entered, refused, deleted, and the score.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "support/test_support.h"
@@ -147,6 +150,118 @@ TEST_F(KorvtoolLogTest, ExportAndImportAdifRoundTrip) {
   const Outcome again = Tool({"import-adif", "2", adif.string()});
   EXPECT_TRUE(Contains(again.out, "0 Datens\xC3\xA4tze importiert\r\n2 Calls doppelt")) << again.out;
   EXPECT_EQ(Tool({"import-adif", "2", (dir / "missing.adi").string()}).code, kExitRefused);
+}
+
+// Runs of blanks as one blank: pdftotext keeps the words of a line but not
+// the exact spacing.
+std::string Squeezed(const std::string& text) {
+  std::string s;
+  for (const char c : text) {
+    if (c == ' ' && !s.empty() && s.back() == ' ') continue;
+    s += c;
+  }
+  return s;
+}
+
+// The pages of a PDF as pdftotext lays them out, blanks squeezed; empty when
+// pdftotext is missing or fails.
+std::vector<std::string> PdfPages(const std::filesystem::path& pdf) {
+  const std::filesystem::path text = pdf.string() + ".txt";
+  const std::string command = "pdftotext -layout '" + pdf.string() + "' '" + text.string() + "' 2>/dev/null";
+  if (std::system(command.c_str()) != 0) return {};
+  std::ifstream in(text, std::ios::binary);
+  const std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<std::string> pages;
+  std::size_t start = 0;
+  for (std::size_t ff = all.find('\f'); ff != std::string::npos; ff = all.find('\f', start)) {
+    pages.push_back(Squeezed(all.substr(start, ff - start)));
+    start = ff + 1;
+  }
+  return pages;
+}
+
+bool HavePdfToText() { return std::system("pdftotext -v >/dev/null 2>&1") == 0; }
+
+TEST_F(KorvtoolLogTest, PrintsThePaperLogIntoAPdf) {
+  if (!HavePdfToText()) GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+  ASSERT_EQ(Tool({"new", "--name", "DEZ 2026", "--call", "DL9XYZ", "--dok", "N01", "--start", "14.11.2026", "--end",
+                  "14.11.2026", "--clock", "utc", "--type", "1", "--address", "Hans Muster;Weg 1;12345 Ort;DL"})
+                .code,
+            kExitOk);
+  // 500 QSOs on 80 m from another logger.
+  constexpr int kQsos = 500;
+  const std::filesystem::path adif = dir / "500.adi";
+  {
+    std::ofstream out(adif, std::ios::binary);
+    out << "generated\n<EOH>\n";
+    for (int i = 0; i < kQsos; ++i) {
+      const std::string call = "DL" + std::to_string(i % 10) + static_cast<char>('A' + i / 676) +
+                               static_cast<char>('A' + i / 26 % 26) + static_cast<char>('A' + i % 26);
+      char time[5];
+      std::snprintf(time, sizeof time, "%02d%02d", 8 + i / 60 % 12, i % 60);
+      const std::string dok = "N" + std::string(1, static_cast<char>('0' + i % 4)) + "1";
+      out << "<QSO_DATE:8>20261114 <TIME_ON:4>" << time << " <CALL:" << call.size() << ">" << call
+          << " <RST_SENT:2>59 <RST_RCVD:2>59 <BAND:3>80m <MODE:3>SSB <DOK:3>" << dok << " <EOR>\n";
+    }
+  }
+  const Outcome imported = Tool({"import-adif", "1", adif.string(), "--map", "DOK=DOK"});
+  ASSERT_EQ(imported.code, kExitOk) << imported.err;
+  ASSERT_TRUE(Contains(imported.out, "500 Datens")) << imported.out;
+
+  // The QSO list: every page headed by its number, every QSO once and in
+  // order, the summary at the end.
+  const std::filesystem::path list = dir / "list.pdf";
+  const Outcome printed = Tool({"print", "1", "qso-list", "--pdf", list.string()});
+  ASSERT_EQ(printed.code, kExitOk) << printed.err;
+  EXPECT_TRUE(Contains(printed.out, "wurde erstellt.")) << printed.out;
+  const std::vector<std::string> pages = PdfPages(list);
+  ASSERT_GT(pages.size(), 2u);
+  int expected = 1;
+  for (std::size_t p = 0; p < pages.size(); ++p) {
+    std::istringstream lines(pages[p]);
+    std::string first;
+    std::getline(lines, first);
+    const std::string number = std::to_string(p + 1);
+    EXPECT_TRUE(first.starts_with("DEZ - QSO-Liste CALL: DL9XYZ ")) << first;
+    EXPECT_TRUE(first.ends_with(" Page : " + number)) << first;
+    for (std::string line; std::getline(lines, line);) {
+      std::istringstream fields(line);
+      std::string nr, date, time, call;
+      if (!(fields >> nr >> date >> time >> call) || date != "141126") continue;
+      EXPECT_EQ(nr, std::to_string(expected)) << "page " << p + 1;
+      expected = std::stoi(nr) + 1;
+    }
+    EXPECT_TRUE(Contains(pages[p], "\nNr DATE UTC CALL BAND MODE SENT RCVD DOK P\n")) << "page " << p + 1;
+  }
+  EXPECT_EQ(expected, kQsos + 1);
+  // The summary shows the totals that score reports ("... M Multi x\nP Punkte =\nS Pkt.").
+  std::istringstream score(Tool({"score", "1"}).out);
+  std::vector<std::string> words{std::istream_iterator<std::string>(score), std::istream_iterator<std::string>()};
+  ASSERT_GE(words.size(), 8u);
+  const std::string& multis = words[words.size() - 8];
+  const std::string& points = words[words.size() - 5];
+  const std::string& total = words[words.size() - 2];
+  EXPECT_TRUE(Contains(pages.back(), "( " + multis + ") x " + points + "\n\n " + total + " Punkte")) << pages.back();
+
+  // The whole log: the cover sheet alone on page one, the lists numbered on.
+  const std::filesystem::path whole = dir / "all.pdf";
+  ASSERT_EQ(Tool({"print", "1", "all", "--pdf", whole.string()}).code, kExitOk);
+  const std::vector<std::string> all = PdfPages(whole);
+  ASSERT_GT(all.size(), pages.size());
+  EXPECT_TRUE(Contains(all[0], "Endergebnis:")) << all[0];
+  EXPECT_TRUE(Contains(all[0], "Unterschrift _______________")) << all[0];
+  EXPECT_FALSE(Contains(all[0], "Page :"));
+  EXPECT_TRUE(Contains(all[1], "DEZ Multiplier Check List DL9XYZ")) << all[1];
+  EXPECT_TRUE(Contains(all[1], "Page : 2")) << all[1];
+  EXPECT_TRUE(Contains(all[1], "N01 DL0AAA")) << all[1];
+  EXPECT_TRUE(Contains(all.back(), "Page : " + std::to_string(all.size()))) << all.back();
+
+  // The lists that the contest does not offer need --force; there is no
+  // printer without --pdf.
+  EXPECT_EQ(Tool({"print", "1", "band-list", "--pdf", (dir / "b.pdf").string()}).code, kExitRefused);
+  EXPECT_EQ(Tool({"print", "1", "band-list", "--pdf", (dir / "b.pdf").string(), "--force"}).code, kExitOk);
+  EXPECT_EQ(Tool({"print", "1", "cover"}).code, kExitRefused);
+  EXPECT_EQ(Tool({"print", "1", "poster", "--pdf", (dir / "p.pdf").string()}).code, kExitRefused);
 }
 
 }  // namespace
