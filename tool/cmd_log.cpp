@@ -106,12 +106,8 @@ int RunLogs(const CommandEnv& env, CommandArgs args) {
     ContestHeader h(ContestHeader::Record(bytes.data(), kContestHeaderSize));
     if (h.contestCode() != kActiveContestCode) break;
     const ContestRules rules = tool.RulesFor(bytes);
-    KeyString key;
-    key.AppendLong(h.contestNumber());
     const Bookmark here = dir.SavePosition(kDirectoryIndexByCodeAndDate);
-    std::optional<TotalsRecord> tr;
-    if (tool.totals()->FindExact(1, key).ok()) tr = TotalsRecord::Over(tool.totals()->Record());
-    const StoredTotals stored = ReadStoredTotals(h, tr ? &*tr : nullptr, rules);
+    const StoredTotals stored = tool.StoredTotalsOf(h, rules);
     env.out << h.contestNumber() << "  " << Out(h.name()) << "  "
             << (h.startDate() > 0 ? DateToText(h.startDate()) : std::string("-")) << "  "
             << (h.endDate() > 0 ? DateToText(h.endDate()) : std::string("-")) << "  " << stored.qsos << " QSO  "

@@ -79,15 +79,10 @@ int RunExport(const CommandEnv& env, CommandArgs args) {
     return LogUsage(env, "export", std::string(fmt->name) + " is not an output of this contest (--force writes it)");
   }
   ContestHeader h(ContestHeader::Record(header.data(), kContestHeaderSize));
-  std::optional<TotalsRecord> tr;
-  KeyString key;
-  key.AppendLong(*number);
-  if (tool.totals()->FindExact(1, key).ok()) tr = TotalsRecord::Over(tool.totals()->Record());
   const LocalDateTime now = SystemNow();
   PrefixFiles prefixFiles;
   prefixFiles.prefix = tool.context().catalogue().OpenPrefixes();
-  OutputContext ctx{h, rules, ReadStoredTotals(h, tr ? &*tr : nullptr, rules), tool.settings().own, now.date,
-                    now.time, &prefixFiles};
+  OutputContext ctx{h, rules, tool.StoredTotalsOf(h, rules), tool.settings().own, now.date, now.time, &prefixFiles};
   OutputResult result;
   {
     OpenedFile qsos(tool.context().catalogue(), SharedFile::kQsoLog, *number);

@@ -62,13 +62,8 @@ int RunPrint(const CommandEnv& env, CommandArgs args) {
     return LogUsage(env, "print", std::string(kind->name) + " is not an output of this contest (--force prints it)");
   }
   ContestHeader h(ContestHeader::Record(header.data(), kContestHeaderSize));
-  std::optional<TotalsRecord> tr;
-  KeyString key;
-  key.AppendLong(*number);
-  if (tool.totals()->FindExact(1, key).ok()) tr = TotalsRecord::Over(tool.totals()->Record());
   const LocalDateTime now = SystemNow();
-  const OutputContext ctx{h, rules, ReadStoredTotals(h, tr ? &*tr : nullptr, rules), tool.settings().own, now.date,
-                          now.time};
+  const OutputContext ctx{h, rules, tool.StoredTotalsOf(h, rules), tool.settings().own, now.date, now.time};
   PaperOutputJob job;
   job.kind = kind->kind;
   job.catalogue = &tool.context().catalogue();

@@ -17,6 +17,8 @@
 #include "files/contest_header.h"
 #include "files/setup.h"
 #include "logging/entry_session.h"
+#include "logging/totals_record.h"
+#include "output/claimed_score.h"
 #include "refdata/cty_import.h"
 #include "shell/contest_catalogue.h"
 #include "shell/contest_rules.h"
@@ -85,6 +87,14 @@ class LogTool {
     ContestHeader h(ContestHeader::Record(header.data(), kContestHeaderSize));
     bool german = true;
     return FillContestPresets(kActiveContestCode, h, german);
+  }
+  // The log's stored per-band results as the outputs read them.
+  StoredTotals StoredTotalsOf(const ContestHeader& header, const ContestRules& rules) {
+    std::optional<TotalsRecord> tr;
+    KeyString key;
+    key.AppendLong(header.contestNumber());
+    if (totals_->FindExact(1, key).ok()) tr = TotalsRecord::Over(totals_->Record());
+    return ReadStoredTotals(header, tr ? &*tr : nullptr, rules);
   }
   LoggingContext Logging() {
     LoggingContext c;
