@@ -375,6 +375,26 @@ void EntrySession::PrepareNewEntry() {
   focused_ = EntryField::kCall;
 }
 
+namespace {
+
+// A "/" typed into an exchange field reads back as a field separator: the
+// parts belong to the last field the row uses, not to fields that are not
+// there (their texts would be joined in again on the next collect).
+Exchange FitToFields(Exchange x, bool use3, bool use4) {
+  if (!use3 && !use4) {
+    if (!x.field3.empty() || !x.field4.empty()) x.field2 += "/" + x.field3;
+    if (!x.field4.empty()) x.field2 += "/" + x.field4;
+    x.field3.clear();
+    x.field4.clear();
+  } else if (use3 && !use4) {
+    if (!x.field4.empty()) x.field3 += "/" + x.field4;
+    x.field4.clear();
+  }
+  return x;
+}
+
+}  // namespace
+
 void EntrySession::ShowRecord() {
   const bool saved = refreshing_;
   refreshing_ = true;
@@ -382,8 +402,10 @@ void EntrySession::ShowRecord() {
   auto put = [&](EntryField f, std::string v) { texts_[FieldSlot(f)] = std::move(v); };
   put(EntryField::kCall, e.call());
   const bool listener = rules_.listenerLog != 0;
-  const Exchange upper = listener ? e.ReceivedExchange() : e.SentExchange();
-  const Exchange lower = listener ? e.SentExchange() : e.ReceivedExchange();
+  const Exchange upper = FitToFields(listener ? e.ReceivedExchange() : e.SentExchange(), rules_.sentKind[3] != 0,
+                                     rules_.sentKind[4] != 0);
+  const Exchange lower = FitToFields(listener ? e.SentExchange() : e.ReceivedExchange(),
+                                     rules_.receivedKind[3] != 0, rules_.receivedKind[4] != 0);
   put(EntryField::kRstSent1, RightTrimmed(upper.report));
   put(EntryField::kSent2, upper.field2);
   put(EntryField::kSent3, upper.field3);

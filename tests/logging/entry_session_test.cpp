@@ -256,6 +256,23 @@ TEST_F(EntrySessionTest, CallAndReportNormalisedWhenCollected) {
   EXPECT_EQ(s.View().texts[FieldSlot(EntryField::kTime)], "12:30:00");
 }
 
+TEST_F(EntrySessionTest, SlashInTheOnlyExchangeFieldStaysInIt) {
+  CreateLog();
+  EntrySession& s = OpenSession();
+  s.CallTextChanged("DL1ABC");
+  s.LeaveField(EntryField::kCall, true);
+  s.ExchangeTextChanged(EntryField::kRcvd2, "N01/X/Y");
+  s.CollectEntry();
+  s.ShowRecord();
+  s.CollectEntry();  // collected again as the window does on every exit
+  EXPECT_EQ(s.entry().rcvdExch(), "599N01/X/Y");
+  EXPECT_EQ(s.View().texts[FieldSlot(EntryField::kRcvd2)], "N01/X/Y");
+  EXPECT_EQ(s.View().texts[FieldSlot(EntryField::kRcvd3)], "");
+  s.ExchangeTextChanged(EntryField::kRcvd2, "N01/X/Y");  // typed again: nothing doubled
+  s.CollectEntry();
+  EXPECT_EQ(s.entry().rcvdExch(), "599N01/X/Y");
+}
+
 TEST_F(EntrySessionTest, ManualTimeOfMidnightIsNotStored) {
   CreateLog(/*manualTime=*/true);
   EntrySession& s = OpenSession();
