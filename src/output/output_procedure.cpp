@@ -11,7 +11,7 @@
 namespace korv {
 namespace {
 
-struct FileOutputSpec {
+struct FileOutputInfo {
   OutputKind kind;
   const char* outputName;     // in the notice before the dialog
   const char* filterCaption;  // the dialog adds " (<pattern>)"
@@ -21,7 +21,7 @@ struct FileOutputSpec {
   bool showFile;        // opened in the text display window
 };
 
-constexpr FileOutputSpec kFileOutputs[] = {
+constexpr FileOutputInfo kFileOutputs[] = {
     {OutputKind::kElogCoverSheet, "E-Log - Deckblattdatei", "E-Log Deckblatt", "*.SUM", ".SUM", false, true},
     {OutputKind::kElogQsoList, "E-Log - Listendatei", "E-Log Liste", "*.ALL", ".ALL", true, true},
     {OutputKind::kStf, "STF - Listendatei", "STF-Liste", "*.STF", ".STF", true, true},
@@ -35,9 +35,9 @@ constexpr FileOutputSpec kFileOutputs[] = {
     {OutputKind::kEdi, "EDI - Datei", "EDI-Datei", "*.EDI", ".EDI", true, false},
 };
 
-const FileOutputSpec* SpecOf(OutputKind kind) {
-  for (const FileOutputSpec& spec : kFileOutputs) {
-    if (spec.kind == kind) return &spec;
+const FileOutputInfo* InfoOf(OutputKind kind) {
+  for (const FileOutputInfo& info : kFileOutputs) {
+    if (info.kind == kind) return &info;
   }
   return nullptr;
 }
@@ -154,7 +154,7 @@ std::vector<OutputMenuEntry> OutputMenuEntries(const ContestRules& rules) {
   return entries;
 }
 
-bool IsFileOutput(OutputKind kind) { return SpecOf(kind) != nullptr; }
+bool IsFileOutput(OutputKind kind) { return InfoOf(kind) != nullptr; }
 
 OutputKind EffectiveOutputKind(OutputKind kind, ContestCode code) {
   if (kind == OutputKind::kElogComplete && (code == '5' || code == 'P')) return OutputKind::kStf;
@@ -162,36 +162,36 @@ OutputKind EffectiveOutputKind(OutputKind kind, ContestCode code) {
 }
 
 std::string ProposedOutputFileName(OutputKind kind, const OutputContext& ctx) {
-  const FileOutputSpec* spec = SpecOf(kind);
-  if (spec == nullptr) return {};
+  const FileOutputInfo* info = InfoOf(kind);
+  if (info == nullptr) return {};
   std::string name = BaseName(ctx);
   if (kind != OutputKind::kCabrillo) {
     const std::string shortName = ShortNamePart(ctx);
     if (!shortName.empty()) name += "-" + shortName;
   }
-  return name + spec->extension;
+  return name + info->extension;
 }
 
 std::optional<std::filesystem::path> RunFileOutput(const FileOutputJob& job, const OutputContext& ctx) {
   const OutputKind kind = EffectiveOutputKind(job.kind, job.code);
-  const FileOutputSpec* spec = SpecOf(kind);
-  if (spec == nullptr || !HasWriter(kind) || job.catalogue == nullptr || job.platform == nullptr) {
+  const FileOutputInfo* info = InfoOf(kind);
+  if (info == nullptr || !HasWriter(kind) || job.catalogue == nullptr || job.platform == nullptr) {
     return std::nullopt;
   }
   Platform& platform = *job.platform;
-  platform.Inform(std::string("Geben Sie im folgenden Dialog an, wohin die ") + spec->outputName + " " +
-                  BaseName(ctx) + spec->extension + " gespeichert werden soll.");
+  platform.Inform(std::string("Geben Sie im folgenden Dialog an, wohin die ") + info->outputName + " " +
+                  BaseName(ctx) + info->extension + " gespeichert werden soll.");
   FileDialogRequest request;
   request.caption = "Speichern unter";
-  request.filterCaption = spec->filterCaption;
-  request.filterPattern = spec->pattern;
+  request.filterCaption = info->filterCaption;
+  request.filterPattern = info->pattern;
   request.directory = job.directory;
   request.proposedName = ProposedOutputFileName(kind, ctx);
   std::optional<std::filesystem::path> chosen = platform.AskSaveFileName(request);
   // Cancel writes nothing: the operator did not name a file.
   if (!chosen || chosen->empty()) return std::nullopt;
   std::filesystem::path path = *chosen;
-  if (!path.has_extension()) path += std::string(spec->pattern).substr(1);
+  if (!path.has_extension()) path += std::string(info->pattern).substr(1);
 
   const std::int32_t number = ctx.header.contestNumber();
   FileBlock* qsoFile = job.catalogue->OpenQsoFile(number);
@@ -204,8 +204,8 @@ std::optional<std::filesystem::path> RunFileOutput(const FileOutputJob& job, con
     platform.Inform(CannotCreateMessage(MessageName(path)));
     return std::nullopt;
   }
-  if (spec->announceResult) platform.Inform(FileCreatedMessage(MessageName(path)));
-  if (spec->showFile && job.showTextFile) job.showTextFile(path);
+  if (info->announceResult) platform.Inform(FileCreatedMessage(MessageName(path)));
+  if (info->showFile && job.showTextFile) job.showTextFile(path);
   return path;
 }
 
