@@ -1,6 +1,7 @@
 #include "output/edi_file.h"
 
 #include <set>
+#include <vector>
 
 #include "common/dates.h"
 #include "common/text.h"
@@ -16,6 +17,22 @@ std::string Cut(std::string text, std::size_t n) {
 
 std::string Chars(const std::string& text, std::size_t from, std::size_t count) {
   return from < text.size() ? text.substr(from, count) : std::string();
+}
+
+// One element per line of a memo text whose lines end with CR LF, LF or CR;
+// an empty memo is one empty line.
+std::vector<std::string> RemarkLines(const std::string& memo) {
+  std::vector<std::string> lines(1);
+  for (std::size_t i = 0; i < memo.size(); ++i) {
+    const char c = memo[i];
+    if (c == '\r' || c == '\n') {
+      if (c == '\r' && i + 1 < memo.size() && memo[i + 1] == '\n') ++i;
+      if (i + 1 < memo.size()) lines.emplace_back();
+      continue;
+    }
+    lines.back() += c;
+  }
+  return lines;
 }
 
 std::string EdiDate(DayNumber day) { return day > 0 ? DateToText(day, "yyyymmdd") : std::string(); }
@@ -127,7 +144,8 @@ OutputResult EdiFile(const OutputContext& ctx, const EdiStationData& s, FileBloc
   line("CToSc=" + std::to_string(ctx.totals.points));
   line("CODXC=" + odx);
   line("[Remarks]");
-  line(s.remarks);
+  // The memo may hold several lines, typed with any line end.
+  for (const std::string& remark : RemarkLines(s.remarks)) line(remark);
   line("[QSORecords;" + std::to_string(records) + "]");
   st = WalkQsoFile(qsoFile, kQsoIndexRecordNo, [&](const QsoRecord& qso) {
     if (qso.IsQsyMarker()) return true;

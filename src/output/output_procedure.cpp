@@ -53,6 +53,7 @@ bool HasWriter(OutputKind kind) {
     case OutputKind::kCsv:
     case OutputKind::kElogMultiplierList:
     case OutputKind::kCabrillo:
+    case OutputKind::kEdi:
     case OutputKind::kPaperCoverSheet:
     case OutputKind::kPaperMultiplierList:
     case OutputKind::kPaperBandList:
@@ -88,7 +89,7 @@ std::string ShortNamePart(const OutputContext& ctx) {
 std::string MessageName(const std::filesystem::path& path) { return Utf8ToCp1252(path.string()); }
 
 OutputResult Write(OutputKind kind, const OutputContext& ctx, FileBlock& qsoFile, Platform& platform,
-                   ContestCode code) {
+                   ContestCode code, const EdiStationData& edi) {
   switch (kind) {
     case OutputKind::kElogCoverSheet:
       return {Status{}, CoverSheetFile(ctx)};
@@ -111,6 +112,8 @@ OutputResult Write(OutputKind kind, const OutputContext& ctx, FileBlock& qsoFile
       return ElogMultiplierCheckList(ctx, qsoFile);
     case OutputKind::kCabrillo:
       return CabrilloFile(ctx, qsoFile);
+    case OutputKind::kEdi:
+      return EdiFile(ctx, edi, qsoFile);
     default:
       return OutputResult::Failed(Status{});
   }
@@ -193,10 +196,16 @@ std::optional<std::filesystem::path> RunFileOutput(const FileOutputJob& job, con
   std::filesystem::path path = *chosen;
   if (!path.has_extension()) path += std::string(info->pattern).substr(1);
 
+  EdiStationData edi;
+  if (kind == OutputKind::kEdi) {
+    edi = EdiDefaults(ctx);
+    if (job.completeEdiStation && !job.completeEdiStation(edi)) return std::nullopt;
+  }
+
   const std::int32_t number = ctx.header.contestNumber();
   FileBlock* qsoFile = job.catalogue->OpenQsoFile(number);
   if (qsoFile == nullptr) return std::nullopt;
-  OutputResult result = Write(kind, ctx, *qsoFile, platform, job.code);
+  OutputResult result = Write(kind, ctx, *qsoFile, platform, job.code, edi);
   job.catalogue->ReleaseQsoFile(number);
   if (!result.ok()) return std::nullopt;
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "files/catalogue.h"
+#include "output/edi_file.h"
 #include "output/output_context.h"
 #include "platform/platform.h"
 
@@ -59,7 +60,6 @@ struct OutputMenuEntry {
 //   "CSV- Exportdatei der QSO-Liste"   always
 //   "Papierlog - Deckblatt" / "- QSO-Liste" / "- Band-Liste" /
 //   "- Multi-Checkliste"               flags 5, 6, 7, 8
-// EDI (its dialog) has no writer in this build.
 std::vector<OutputMenuEntry> OutputMenuEntries(const ContestRules& rules);
 
 // The file kinds (7 to 16).
@@ -84,6 +84,10 @@ struct FileOutputJob {
   // The text display window for the files the operator reads at once
   // (cover sheet, QSO list, STF, band list); may be empty.
   std::function<void(const std::filesystem::path&)> showTextFile;
+  // EDI: lets the operator complete the header values (pre-filled with
+  // EdiDefaults) after the file was named. False ends the output without a
+  // file. Empty: the defaults are written as they are.
+  std::function<bool(EdiStationData&)> completeEdiStation;
 };
 
 // Runs one file output for the log of ctx: the notice "Geben Sie im

@@ -26,7 +26,7 @@ TEST(OutputMenuTest, DezOffersItsOutputsWithWriters) {
     bool allowed, available;
   } expected[] = {
       {"STF-Datei (empfohlen)", OutputKind::kStf, true, true},
-      {"EDI-Datei", OutputKind::kEdi, false, false},
+      {"EDI-Datei", OutputKind::kEdi, false, true},
       {"E-Log Gesamtdatei", OutputKind::kElogComplete, true, true},
       {"E-Log Deckblatt", OutputKind::kElogCoverSheet, true, true},
       {"E-Log QSO-Liste", OutputKind::kElogQsoList, true, true},
@@ -56,6 +56,7 @@ TEST(OutputMenuTest, DezOffersItsOutputsWithWriters) {
   EXPECT_EQ(changed[0].caption, "STF-Datei");
   EXPECT_FALSE(changed[0].enabled());
   EXPECT_EQ(changed[1].caption, "EDI-Datei (empfohlen)");
+  EXPECT_TRUE(changed[1].enabled());
 }
 
 class OutputProcedureTest : public OutputTest {
@@ -149,6 +150,47 @@ TEST_F(OutputProcedureTest, AdifAsksWhetherToExportTheReportsOnly) {
               std::vector<std::string>{"Von der Kontrollnummer nur RS(T) exportieren?"});
     EXPECT_EQ(Read(target), AdifExport(Context(), *qsoFile, rstOnly).bytes);
   }
+}
+
+TEST_F(OutputProcedureTest, EdiLetsTheOperatorCompleteTheHeaderAfterNamingTheFile) {
+  const std::filesystem::path target = out / "DL1ABC.EDI";
+  // Completed: the file holds the values as the operator left them.
+  platform.AnswerNextFileDialog(target);
+  FileOutputJob job = Job(OutputKind::kEdi);
+  EdiStationData seen;
+  std::size_t dialogsBefore = 0;
+  job.completeEdiStation = [&](EdiStationData& values) {
+    dialogsBefore = platform.FileDialogs().size();
+    seen = values;
+    values.rname = "Erika Muster";
+    values.pband = "432 MHz";
+    values.remarks = "IC-9700\n10 W";
+    return true;
+  };
+  ASSERT_TRUE(RunFileOutput(job, Context()).has_value());
+  EXPECT_EQ(dialogsBefore, 1u);  // the station dialog follows the save dialog
+  EXPECT_EQ(seen.pcall, EdiDefaults(Context()).pcall);
+  EXPECT_EQ(seen.pclub1, "DARC");
+  EXPECT_EQ(platform.FileDialogs()[0].filterCaption, "EDI-Datei");
+  EXPECT_EQ(platform.FileDialogs()[0].proposedName, "DL1ABC.EDI");
+  const std::string file = Read(target);
+  EXPECT_NE(file.find("\r\nRName=Erika Muster\r\n"), std::string::npos);
+  EXPECT_NE(file.find("\r\nPBand=432 MHz\r\n"), std::string::npos);
+  EXPECT_NE(file.find("\r\n[Remarks]\r\nIC-9700\r\n10 W\r\n[QSORecords;"), std::string::npos);
+  EXPECT_EQ(platform.TextsOf(ScriptedPlatform::Kind::kInform),
+            (std::vector<std::string>{
+                "Geben Sie im folgenden Dialog an, wohin die EDI - Datei DL1ABC.EDI gespeichert werden soll.",
+                "Datei " + target.string() + " wurde erstellt."}));
+
+  // Left without "OK": no file and no message of a written one.
+  std::filesystem::remove(target);
+  platform.ClearRecord();
+  platform.AnswerNextFileDialog(target);
+  job.completeEdiStation = [](EdiStationData&) { return false; };
+  EXPECT_FALSE(RunFileOutput(job, Context()).has_value());
+  EXPECT_FALSE(std::filesystem::exists(target));
+  EXPECT_EQ(platform.TextsOf(ScriptedPlatform::Kind::kInform).size(), 1u);
+  EXPECT_EQ(qsoFile->usageCount, 1);
 }
 
 TEST_F(OutputProcedureTest, CancelWritesNothingAndFailuresAreReported) {

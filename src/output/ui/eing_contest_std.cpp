@@ -14,6 +14,7 @@
 #include "output/paper_log.h"
 #include "output/ui/config_form.h"
 #include "output/ui/evaluation_panel.h"
+#include "output/ui/uhf_teilnehmer.h"
 #include "platform/ui/qt_text.h"
 #include "shell/contest_catalogue.h"
 #include "shell/contest_directory.h"
@@ -283,6 +284,7 @@ void TEingContestStd::RunOutput(int kind) {
   job.platform = &m_platform;
   job.directory = m_setup.outputDirectory;
   job.showTextFile = m_setup.showTextFile;
+  job.completeEdiStation = [this](EdiStationData& values) { return Tuhfteilnehmer::Complete(values, this); };
   (void)RunFileOutput(job, ctx);
 }
 
