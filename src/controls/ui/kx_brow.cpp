@@ -12,6 +12,7 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTableWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -146,6 +147,8 @@ void TkxBrow::BuildWidgets() {
   header->setSectionsClickable(true);
   header->setHighlightSections(false);
   header->setStretchLastSection(true);
+  // Titles start where their column's texts start.
+  header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   header->setSectionResizeMode(QHeaderView::Interactive);
   header->viewport()->setMouseTracking(true);
   header->viewport()->installEventFilter(this);
@@ -316,6 +319,7 @@ void TkxBrow::SortListChanged() {
   if (!same) {
     m_sortList->clear();
     for (const std::string& name : names) m_sortList->addItem(ToQString(name));
+    LayoutBottom();  // a longer order may widen the list
   }
   m_sortList->setCurrentIndex(m_browser.SortlistItemIndex());
   m_sortList->setEnabled(m_browser.SortlistEnabled());
@@ -335,6 +339,21 @@ void TkxBrow::ResetView() {
 // ---------------------------------------------------------------------------
 // Geometry
 
+// At least the list's own width; wider when the font would cut its text
+// ("Sortierung" or the longest order) under the drop-down arrow.
+int TkxBrow::SortListWidth() const {
+  const QFontMetrics metrics = m_sortList->fontMetrics();
+  int text = metrics.horizontalAdvance(m_sortList->placeholderText());
+  for (int i = 0; i < m_sortList->count(); ++i) {
+    text = std::max(text, metrics.horizontalAdvance(m_sortList->itemText(i)));
+  }
+  QStyleOptionComboBox option;
+  option.initFrom(m_sortList);
+  const QSize needed = m_sortList->style()->sizeFromContents(QStyle::CT_ComboBox, &option,
+                                                              QSize(text, metrics.height()), m_sortList);
+  return std::max(kSortListWidth, needed.width());
+}
+
 void TkxBrow::LayoutBottom() {
   const int editHeight = kBottomStripHeight - 4;
   int x = 2;
@@ -342,8 +361,9 @@ void TkxBrow::LayoutBottom() {
     m_sortLabel->adjustSize();
     m_sortLabel->move(2, 5);
     x = m_sortLabel->geometry().right() + 4;
-    m_sortList->setGeometry(x, 2, kSortListWidth, editHeight);
-    x += kSortListWidth + 6;
+    const int sortWidth = SortListWidth();
+    m_sortList->setGeometry(x, 2, sortWidth, editHeight);
+    x += sortWidth + 6;
   }
   m_searchPicture->setGeometry(x, (kBottomStripHeight - 16) / 2, 16, 16);
   x += 20;

@@ -115,6 +115,7 @@ class TkxBrow : public QFrame, private TKBrowserView {
 
   void BuildWidgets();
   QToolButton* AddTool(QWidget* bar, BrowTool tool, const char* name, std::string_view hint);
+  int SortListWidth() const;
   void LayoutBottom();
   void GridResized();
   bool HandleKey(QKeyEvent* event, QObject* source);
