@@ -23,10 +23,7 @@ std::vector<BandIndex> EntrySession::Bands() const {
 
 void EntrySession::ChangeBand(BandIndex band) {
   if (qsoFile_ == nullptr || band == 0) return;
-  const auto savedFocus = focused_;
-  focused_.reset();
-  CollectEntry();
-  focused_ = savedFocus;
+  CollectEntryQuietly();
   band_ = band;
   QsoRecord e = entry();
   e.SetBand(band);
@@ -44,10 +41,7 @@ void EntrySession::ChangeBand(BandIndex band) {
 
 void EntrySession::ChangeMode(const std::string& mode) {
   if (qsoFile_ == nullptr) return;
-  const auto savedFocus = focused_;
-  focused_.reset();
-  CollectEntry();
-  focused_ = savedFocus;
+  CollectEntryQuietly();
   QsoRecord e = entry();
   if (mode == "DIGITAL") {
     freeModeShown_ = true;

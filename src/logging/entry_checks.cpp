@@ -226,10 +226,7 @@ void EntrySession::FetchStoredExchange() {
   for (int n = 2; n <= 4; ++n) {
     if (rules_.receivedKind[n] == 4) texts_[FieldSlot(listener ? SentField(n) : ReceivedField(n))] = dok;
   }
-  const auto savedFocus = focused_;
-  focused_.reset();
-  CollectEntry();
-  focused_ = savedFocus;
+  CollectEntryQuietly();
   EvaluateEntryMultipliers();
 }
 
@@ -238,10 +235,7 @@ void EntrySession::FetchStoredExchange() {
 void EntrySession::CallTextChanged(std::string text) {
   if (refreshing_) return;
   SetFieldText(EntryField::kCall, std::move(text));
-  const auto savedFocus = focused_;
-  focused_.reset();  // no field messages from the live check
-  CollectEntry();
-  focused_ = savedFocus;
+  CollectEntryQuietly();
   QsoRecord e = entry();
   const std::string call = e.call();
   if (call.size() > 1) {
@@ -261,10 +255,7 @@ void EntrySession::CallTextChanged(std::string text) {
 void EntrySession::ExchangeTextChanged(EntryField field, std::string text) {
   if (refreshing_) return;
   SetFieldText(field, std::move(text));
-  const auto savedFocus = focused_;
-  focused_.reset();
-  CollectEntry();
-  focused_ = savedFocus;
+  CollectEntryQuietly();
   if (!entry().call().empty()) EvaluateEntryMultipliers();
 }
 

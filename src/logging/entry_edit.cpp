@@ -151,7 +151,7 @@ std::optional<std::uint32_t> EntrySession::ChangeQso(std::uint32_t recordNo, con
   for (int attempt = 0; attempt < kMaxSaveAttempts && !stored; ++attempt) {
     std::memcpy(qsoFile_->Record().data(), after.data(), kQsoRecordSize);
     stored = qsoFile_->UpdateRecord().ok();
-    if (!stored && r.qsoTime() >= 0) r.SetQsoTime(r.qsoTime() + 1);
+    if (!stored) AdvanceOneSecond(r);
   }
   if (!stored) return std::nullopt;
 

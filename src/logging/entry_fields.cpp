@@ -322,6 +322,13 @@ void EntrySession::CollectEntry() {
   ApplyReceivedKinds();
 }
 
+void EntrySession::CollectEntryQuietly() {
+  const auto savedFocus = focused_;
+  focused_.reset();
+  CollectEntry();
+  focused_ = savedFocus;
+}
+
 void EntrySession::ApplyReceivedKinds() {
   QsoRecord e = entry();
   ApplyReceivedKindsTo(e, false);

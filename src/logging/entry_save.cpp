@@ -29,7 +29,7 @@ void EntrySession::ApplyClock(bool allowBandChange) {
   const ContestHeader h = header();
   if (allowBandChange && h.bandAutomatic() != 0) {
     if (auto wanted = PeriodBand(rules_, now, band_); wanted && *wanted != band_) {
-      CollectEntry();
+      CollectEntryQuietly();
       if (entry().call().empty()) ChangeBand(*wanted);
       ShowRecord();
     }
@@ -60,7 +60,7 @@ bool EntrySession::InsertEntryWithRetry() {
       std::memcpy(entry_.data(), qsoFile_->Record().data(), kQsoRecordSize);
       return true;
     }
-    if (e.qsoTime() >= 0) e.SetQsoTime(e.qsoTime() + 1);
+    AdvanceOneSecond(e);
   }
   return false;
 }
@@ -93,10 +93,7 @@ void EntrySession::UpdateCallBook() {
 
 bool EntrySession::Save(SaveSender sender) {
   if (qsoFile_ == nullptr) return false;
-  const auto savedFocus = focused_;
-  focused_.reset();
-  CollectEntry();
-  focused_ = savedFocus;
+  CollectEntryQuietly();
   QsoRecord e = entry();
   // Both callers check the entry first; an entry that is not valid (for
   // example a duplicate stored meanwhile) is never stored.
@@ -140,11 +137,13 @@ bool EntrySession::Save(SaveSender sender) {
   if (editing_ == 0) {
     if (!InsertEntryWithRetry()) return false;
   } else {
-    std::memcpy(qsoFile_->Record().data(), entry_.data(), kQsoRecordSize);
-    for (int attempt = 0; attempt < kMaxSaveAttempts && !qsoFile_->UpdateRecord().ok(); ++attempt) {
-      e.SetQsoTime(e.qsoTime() + 1);
+    bool updated = false;
+    for (int attempt = 0; attempt < kMaxSaveAttempts && !updated; ++attempt) {
       std::memcpy(qsoFile_->Record().data(), entry_.data(), kQsoRecordSize);
+      updated = qsoFile_->UpdateRecord().ok();
+      if (!updated) AdvanceOneSecond(e);
     }
+    if (!updated) return false;
   }
   lastSavedRecordNo_ = e.recordNo();
   const bool sameBand = e.band() == band_;

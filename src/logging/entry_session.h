@@ -235,8 +235,12 @@ class EntrySession {
   std::optional<QsoEditForm> EditFormOf(std::uint32_t recordNo);
   std::optional<std::uint32_t> ChangeQso(std::uint32_t recordNo, const QsoEditFields& fields);
 
-  // Collects the entry from the texts into the entry record.
+  // Collects the entry from the texts into the entry record. A value the
+  // focused field's kind refuses is reported (once per field visit).
   void CollectEntry();
+  // The same without any field message: for collections the operator did
+  // not ask for by leaving a field (typing, clock, band/mode change, save).
+  void CollectEntryQuietly();
   // Shows the entry record in the texts.
   void ShowRecord();
   // True when the entry may be stored (messages of the duplicate rules

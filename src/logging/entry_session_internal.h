@@ -43,6 +43,18 @@ inline std::string Cut(std::string text, std::size_t n) {
   return text;
 }
 
+// The retry of a store whose date and time are taken: one second later,
+// into the next day after 23:59:59.
+inline void AdvanceOneSecond(QsoRecord e) {
+  if (e.qsoTime() < 0) return;
+  if (e.qsoTime() + 1 < 24 * 3600) {
+    e.SetQsoTime(e.qsoTime() + 1);
+    return;
+  }
+  e.SetQsoTime(0);
+  if (e.qsoDate() > 0) e.SetQsoDate(e.qsoDate() + 1);
+}
+
 inline QsoRecord RecordOf(FileBlock& file) {
   return QsoRecord(QsoRecord::Record(file.Record().data(), kQsoRecordSize));
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <fstream>
 
+#include "logging/entry_session_internal.h"
 #include "logging/renumber.h"
 #include "logging/totals_record.h"
 #include "log_fixture.h"
@@ -308,6 +309,64 @@ TEST_F(EntrySessionTest, ClockAcrossMidnightWithOffset) {
   ASSERT_EQ(qsos.size(), 1u);
   EXPECT_EQ(View(qsos[0]).qsoTime(), 23 * 3600 + 30 * 60);
   EXPECT_EQ(View(qsos[0]).qsoDate(), DayNumberFromCivil({2026, 11, 14}));
+}
+
+TEST_F(EntrySessionTest, ClockWaitsWithTheBandChangeAndNeverReportsTheFieldBeingTyped) {
+  CreateLog();
+  // The band follows the clock: from 09:00 the period wants 40 m.
+  ContestHeader h(ContestHeader::Record(headerBytes.data(), kContestHeaderSize));
+  h.SetBandAutomatic(255);
+  rules.periods[1].startDate = "14.11.2026";
+  rules.periods[1].startTime = "09:00:00";
+  rules.periods[1].endTime = "11:00:00";
+  rules.periods[1].bands[1] = 'c';
+  EntrySession& s = OpenSession();
+  SetClock(14, 11, 2026, 8, 59, 0);
+  s.ClockTick();
+  const BandIndex before = s.band();
+  ASSERT_NE(before, 'c');
+  // A call typed, the DOK field half typed with a DOK that is no DOK.
+  s.CallTextChanged("DL1ABC");
+  s.LeaveField(EntryField::kCall, true);
+  s.FieldEntered(EntryField::kRcvd2);
+  s.ExchangeTextChanged(EntryField::kRcvd2, "J12");  // refused when the field is left
+  platform.ClearRecord();
+  for (int second = 0; second < 3; ++second) {
+    SetClock(14, 11, 2026, 9, 0, second);
+    s.ClockTick();
+  }
+  EXPECT_TRUE(platform.ShownTexts().empty());  // no message ...
+  EXPECT_EQ(platform.Beeps(), 0);              // ... and no beep
+  EXPECT_EQ(s.band(), before);             // the typed call keeps its band
+  EXPECT_EQ(s.View().texts[FieldSlot(EntryField::kRcvd2)], "J12");
+  // With the entry cleared the band follows the period.
+  s.Escape();
+  s.ClockTick();
+  EXPECT_EQ(s.band(), 'c');
+}
+
+TEST(EntryRetryTest, ATakenSecondMovesOnIntoTheNextDay) {
+  struct Case {
+    DayNumber day;
+    TimeOfDay time;
+    DayNumber nextDay;
+    TimeOfDay nextTime;
+  } cases[] = {
+      {155911, 100, 155911, 101},
+      {155911, 86398, 155911, 86399},
+      {155911, 86399, 155912, 0},  // 23:59:59 -> 00:00:00 of the next day
+      {0, 86399, 0, 0},            // no date: only the time wraps
+      {155911, kNoTime, 155911, kNoTime},
+  };
+  for (const Case& c : cases) {
+    std::array<std::uint8_t, kQsoRecordSize> bytes{};
+    QsoRecord r(QsoRecord::Record(bytes.data(), kQsoRecordSize));
+    r.SetQsoDate(c.day);
+    r.SetQsoTime(c.time);
+    entry_internal::AdvanceOneSecond(r);
+    EXPECT_EQ(r.qsoDate(), c.nextDay) << c.time;
+    EXPECT_EQ(r.qsoTime(), c.nextTime) << c.time;
+  }
 }
 
 TEST_F(EntrySessionTest, SavedQsoTakesTheClockOfTheSave) {
