@@ -217,6 +217,12 @@ bool RunPaperOutput(const PaperOutputJob& job, const OutputContext& ctx) {
   PrintRequest request;
   request.documentTitle = DocumentTitle(job.kind);
   request.pdfFile = job.pdfFile;
+  std::string pdfName = OwnCallOrSwl(ctx);
+  for (char& c : pdfName) {
+    if (c == '/') c = '_';
+  }
+  if (!pdfName.empty()) pdfName += " ";
+  request.pdfProposal = job.directory / (pdfName + request.documentTitle + ".pdf");
   std::unique_ptr<PrintDocument> doc = job.platform->BeginPrint(request);
   if (!doc) return false;
   const std::int32_t number = ctx.header.contestNumber();

@@ -50,6 +50,8 @@ struct PaperOutputJob {
   Platform* platform = nullptr;
   // Set: printed into this PDF file without the print dialog.
   std::filesystem::path pdfFile;
+  // Where the print dialog proposes a PDF file (call and document title).
+  std::filesystem::path directory;
 };
 
 // Runs one printer output for the log of ctx: the print dialog (cancel ends

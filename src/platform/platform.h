@@ -71,6 +71,9 @@ struct PrintRequest {
   std::string documentTitle;
   // Set: print into this PDF file without asking. Empty: show the print dialog.
   std::filesystem::path pdfFile;
+  // The file the print dialog's "print to PDF" proposes when the system has
+  // no printer (a relative path is taken from the current directory).
+  std::filesystem::path pdfProposal;
 };
 
 class Platform {

@@ -144,7 +144,7 @@ std::unique_ptr<PrintDocument> ScriptedPlatform::BeginPrint(const PrintRequest& 
     cancelNextPrint_ = false;
     return nullptr;
   }
-  printJobs_.push_back({request.documentTitle, request.pdfFile, {}, 1, false});
+  printJobs_.push_back({request.documentTitle, request.pdfFile, request.pdfProposal, {}, 1, false});
   return std::make_unique<RecordingPrintDocument>(*this, printJobs_.size() - 1);
 }
 

@@ -37,6 +37,7 @@ class ScriptedPlatform : public Platform {
   struct PrintJob {
     std::string documentTitle;
     std::filesystem::path pdfFile;
+    std::filesystem::path pdfProposal;
     std::vector<PrintedText> texts;
     int pages = 1;
     bool ended = false;

@@ -226,6 +226,21 @@ TEST_F(PaperLogTest, FontsOfTheLists) {
   }
 }
 
+TEST_F(PaperLogTest, PrintDialogProposesAPdfNamedAfterCallAndList) {
+  AddQsos(2);
+  header.SetOwnCall("DL1ABC/P");
+  PaperOutputJob job;
+  job.kind = OutputKind::kPaperQsoList;
+  job.catalogue = catalogue.get();
+  job.platform = &platform;
+  job.directory = dir;
+  ASSERT_TRUE(RunPaperOutput(job, Context()));
+  ASSERT_EQ(platform.PrintJobs().size(), 1u);
+  EXPECT_EQ(platform.PrintJobs()[0].documentTitle, "Papierlog - QSO-Liste");
+  EXPECT_EQ(platform.PrintJobs()[0].pdfProposal, dir / "DL1ABC_P Papierlog - QSO-Liste.pdf");
+  EXPECT_TRUE(platform.PrintJobs()[0].pdfFile.empty());  // the dialog is shown
+}
+
 TEST_F(PaperLogTest, CancelledPrintDialogPrintsNothing) {
   AddQsos(3);
   platform.CancelNextPrint();

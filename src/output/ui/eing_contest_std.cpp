@@ -274,6 +274,7 @@ void TEingContestStd::RunOutput(int kind) {
     paper.kind = outputKind;
     paper.catalogue = &m_session.catalogue();
     paper.platform = &m_platform;
+    paper.directory = m_setup.outputDirectory;
     (void)RunPaperOutput(paper, ctx);
     return;
   }

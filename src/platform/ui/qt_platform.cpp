@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontMetrics>
@@ -9,6 +10,7 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QProgressDialog>
 #include <QUrl>
 
@@ -165,6 +167,11 @@ std::unique_ptr<PrintDocument> QtPlatform::BeginPrint(const PrintRequest& reques
     printer->setOutputFormat(QPrinter::PdfFormat);
     printer->setOutputFileName(QString::fromStdString(request.pdfFile.string()));
   } else {
+    if (!request.pdfProposal.empty() && QPrinterInfo::availablePrinterNames().isEmpty()) {
+      // Without a printer the dialog can only write a PDF: propose one in
+      // the data folder instead of the home directory.
+      printer->setOutputFileName(QDir::current().absoluteFilePath(QString::fromStdString(request.pdfProposal.string())));
+    }
     QPrintDialog dialog(printer.get(), DialogParent());
     if (dialog.exec() != QDialog::Accepted) return nullptr;
   }
