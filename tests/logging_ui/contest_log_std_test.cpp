@@ -23,6 +23,7 @@
 #include "logging/ui/qso_edit_dialog.h"
 #include "logging/ui/qso_list_panel.h"
 #include "logging/ui/totals_panel.h"
+#include "output/ui/party_evaluation_form.h"
 #include "platform/scripted_platform.h"
 #include "refdata/cty_import.h"
 #include "shell/contest_rules.h"
@@ -63,6 +64,31 @@ std::vector<QString> ListCells(TkxBrow* brow, int column) {
     cells.push_back(item != nullptr ? item->text().trimmed() : QString());
   }
   return cells;
+}
+
+// Counts the party evaluation windows that come up while `action` runs; each
+// is shown to `inside`, which closes it (else it is closed after it).
+int PartyWindowsDuring(const std::function<void()>& action,
+                       const std::function<void(Tpartyauswertungform&)>& inside = {}) {
+  int opened = 0;
+  bool busy = false;
+  QTimer poll;
+  poll.setInterval(5);
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* w = qobject_cast<Tpartyauswertungform*>(QApplication::activeModalWidget());
+    if (busy || w == nullptr || !w->isVisible()) return;
+    busy = true;
+    ++opened;
+    QApplication::setActiveWindow(w);
+    (void)QTest::qWaitForWindowActive(w);
+    if (inside) inside(*w);
+    if (w->isVisible()) w->reject();
+    busy = false;
+  });
+  poll.start();
+  action();
+  poll.stop();
+  return opened;
 }
 
 }  // namespace
@@ -420,6 +446,70 @@ class ContestLogStdTest : public QObject {
     QCOMPARE(Focus(), FieldOf(w, EntryField::kRcvd2));
     Key(Qt::Key_Return);
     QCOMPARE(f.Calls(), std::vector<std::string>{"OE1ABC"});
+  }
+
+  void partyVariantOpensTheEvaluationByKeyAndButton() {
+    Fixture f;
+    ContestHeader(ContestHeader::Record(f.header.data(), kContestHeaderSize)).SetContestCode('P');
+    f.rules.partyEvaluation = 1;
+    TContestLogStd& w = f.Open();
+    QVERIFY(w.findChild<QPushButton*>("btnauswertung")->isVisible());
+    f.SetMinute(1);
+    Type("dl1abc");
+    Key(Qt::Key_Return);
+    Type("n01");  // "N0" where the age stands: read as age 0
+    Key(Qt::Key_Return);
+    QCOMPARE(f.Qsos().size(), std::size_t{1});
+
+    QSignalSpy requests(&w, &TContestLogStd::partyEvaluationRequested);
+    std::vector<ChartBox> bars;
+    const int byKey = PartyWindowsDuring([] { Key(Qt::Key_F11); }, [&bars](Tpartyauswertungform& p) {
+      for (const ChartBox& b : p.Panel()->Chart().boxes) {
+        if (b.colour == kChartBlue) bars.push_back(b);
+      }
+      p.setGeometry(QRect(70, 50, 860, 420));
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    });
+    QCOMPARE(byKey, 1);
+    QCOMPARE(requests.count(), 1);
+    // The QSO of the log: bucket 0, 1 QSO on a scale of 10.
+    QCOMPARE(bars, (std::vector<ChartBox>{{42, 230, 45, 250, kChartBlue}}));
+    Reactivate(w);
+    QCOMPARE(Focus(), FieldOf(w, EntryField::kCall));
+    // Reading the QSO file for the chart left the entry and the list intact.
+    f.SetMinute(2);
+    Type("dl2abc");
+    Key(Qt::Key_Return);
+    Type("n02");
+    Key(Qt::Key_Return);
+    QCOMPARE(f.Calls(), (std::vector<std::string>{"DL1ABC", "DL2ABC"}));
+    QCOMPARE(ListCells(w.List(), 3), (std::vector<QString>{"DL1ABC", "DL2ABC"}));
+
+    // The place is kept beyond the logging window: the next one opens the
+    // evaluation where the last one was left.
+    f.header = w.Session().headerBytes();
+    f.window.reset();
+    TContestLogStd& again = f.Open();
+    std::optional<QRect> placed;
+    const int byButton =
+        PartyWindowsDuring([&again] { again.findChild<QPushButton*>("btnauswertung")->click(); },
+                           [&placed](Tpartyauswertungform& p) {
+                             placed = p.geometry();
+                             p.findChild<QPushButton*>("btnOK")->click();
+                           });
+    QCOMPARE(byButton, 1);
+    QCOMPARE(placed, std::optional<QRect>(QRect(70, 50, 860, 420)));
+  }
+
+  void dezHasNoPartyEvaluation() {
+    Fixture f;
+    TContestLogStd& w = f.Open();
+    QVERIFY(w.findChild<QPushButton*>("btnauswertung")->isHidden());
+    QSignalSpy requests(&w, &TContestLogStd::partyEvaluationRequested);
+    QCOMPARE(PartyWindowsDuring([] { Key(Qt::Key_F11); }), 0);
+    QCOMPARE(requests.count(), 0);
+    QCOMPARE(Focus(), FieldOf(w, EntryField::kCall));
+    QVERIFY(f.platform.ShownTexts().empty());
   }
 };
 

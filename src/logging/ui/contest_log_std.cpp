@@ -23,6 +23,7 @@
 #include "logging/ui/totals_panel.h"
 #include "output/adif_import.h"
 #include "output/adif_reader.h"
+#include "output/ui/party_evaluation_form.h"
 #include "platform/ui/qt_text.h"
 #include "refdata/bands.h"
 #include "shell/help.h"
@@ -193,6 +194,7 @@ void TContestLogStd::BuildWidgets() {
                                   {m_session->dataDirectory()});
   });
   connect(m_btnauswertung, &QPushButton::clicked, this, &TContestLogStd::partyEvaluationRequested);
+  connect(this, &TContestLogStd::partyEvaluationRequested, this, [this] { PartyEvaluation(); });
   connect(m_btnadifimport, &QPushButton::clicked, this, &TContestLogStd::adifImportRequested);
   connect(this, &TContestLogStd::adifImportRequested, this, [this] { AdifImport(); });
   connect(m_btnweitere, &QPushButton::clicked, this, &TContestLogStd::furtherProgramsRequested);
@@ -354,6 +356,15 @@ void TContestLogStd::AdifImport() {
     Escape();
   }
   if (clockWasRunning) m_clock.start();
+}
+
+void TContestLogStd::PartyEvaluation() {
+  if (!m_started || m_finished || m_session->qsoFile() == nullptr) return;
+  // The window is made anew for every log; where the evaluation window
+  // stood is kept for as long as the program runs.
+  static std::optional<QRect> place;
+  (void)Tpartyauswertungform::Run(m_session->platform(), m_session->header(), *m_session->qsoFile(), place,
+                                  this);
 }
 
 void TContestLogStd::done(int result) {

@@ -71,6 +71,7 @@ class TContestLogStd : public QDialog {
   // The window answers it itself with the ADIF import window.
   void adifImportRequested();
   void furtherProgramsRequested();
+  // The window answers it itself with the party evaluation window.
   void partyEvaluationRequested();
 
  public slots:
@@ -102,6 +103,7 @@ class TContestLogStd : public QDialog {
   void OpenKorrektur(int kind);
   void AfterLogChanged();
   void AdifImport();
+  void PartyEvaluation();
   void Finish();
 
   std::unique_ptr<EntrySession> m_session;
