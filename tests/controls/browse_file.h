@@ -61,16 +61,13 @@ inline KeyString NumberKey(std::int32_t number) {
 class BrowseFile {
  public:
   explicit BrowseFile(std::string_view name) : dir_(MakeTempDir(name)) {
-    EngineOptions options;
-    options.dataDirectory = dir_;
-    options.fatalHandler = &fatal;
+    EngineOptions options = TestEngineOptions(dir_, fatal);
     options.askRetry = [this](std::string_view text) {
       retryQuestions.emplace_back(text);
       return false;
     };
-    options.sleep = [](int) {};
-    engine = std::make_unique<StorageEngine>(options);
-    ok = engine->InitFileManager(160, 32).ok();
+    engine = StartTestEngine(options);
+    ok = engine != nullptr;
     if (!ok) return;
     block = engine->DefineFileBlock("BROWSE", "BROWSE", kBrowseRecLen, 3, BrowseKeys, nullptr, 32,
                                     true);

@@ -37,12 +37,8 @@ class LogTest : public ::testing::Test {
   void SetUp() override {
     dir = MakeTempDir("logging");
     ASSERT_FALSE(dir.empty());
-    EngineOptions options;
-    options.dataDirectory = dir;
-    options.fatalHandler = &fatal;
-    options.sleep = [](int) {};
-    engine = std::make_unique<StorageEngine>(options);
-    ASSERT_TRUE(engine->InitFileManager(160, 32).ok());
+    engine = StartTestEngine(TestEngineOptions(dir, fatal));
+    ASSERT_NE(engine, nullptr);
     catalogue = std::make_unique<FileCatalogue>(*engine);
     FileBlock* prefix = catalogue->OpenPrefixes();
     FileBlock* specials = catalogue->OpenPrefixSpecials();

@@ -46,12 +46,8 @@ struct LogWindowFixture {
   std::unique_ptr<TContestLogStd> window;
 
   LogWindowFixture() {
-    EngineOptions options;
-    options.dataDirectory = dir;
-    options.fatalHandler = &fatal;
-    options.sleep = [](int) {};
-    engine = std::make_unique<StorageEngine>(options);
-    if (!engine->InitFileManager(160, 32).ok()) qFatal("engine");
+    engine = StartTestEngine(TestEngineOptions(dir, fatal));
+    if (engine == nullptr) qFatal("engine");
     catalogue = std::make_unique<FileCatalogue>(*engine);
     ImportCty(kCountryFile, *catalogue->OpenPrefixes(), *catalogue->OpenPrefixSpecials());
     catalogue->ReleasePrefixes();

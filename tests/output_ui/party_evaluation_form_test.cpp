@@ -42,12 +42,8 @@ struct Fixture {
   ContestHeader header{headerBytes};
 
   Fixture() {
-    EngineOptions options;
-    options.dataDirectory = dir;
-    options.fatalHandler = &fatal;
-    options.sleep = [](int) {};
-    engine = std::make_unique<StorageEngine>(options);
-    if (!engine->InitFileManager(160, 32).ok()) qFatal("engine");
+    engine = testing::StartTestEngine(testing::TestEngineOptions(dir, fatal));
+    if (engine == nullptr) qFatal("engine");
     catalogue = std::make_unique<FileCatalogue>(*engine);
     qsoFile = catalogue->OpenQsoFile(kLogNumber);
     if (qsoFile == nullptr) qFatal("QSO file");

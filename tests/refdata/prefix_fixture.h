@@ -28,12 +28,8 @@ class PrefixFilesTest : public ::testing::Test {
            std::to_string(::getpid()));
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
-    EngineOptions options;
-    options.dataDirectory = dir;
-    options.fatalHandler = &fatal;
-    options.sleep = [](int) {};
-    engine = std::make_unique<StorageEngine>(options);
-    ASSERT_TRUE(engine->InitFileManager(160, 32).ok());
+    engine = StartTestEngine(TestEngineOptions(dir, fatal));
+    ASSERT_NE(engine, nullptr);
     files.prefix = Define("KVPREFIX", PrefixFileIndexes());
     files.exceptionsEe = Define("KVPREFEE", ExceptionFileIndexes());
     files.exceptionsEs = Define("KVPREFES", ExceptionFileIndexes());

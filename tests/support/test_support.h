@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +27,24 @@ class RecordingFatalHandler : public FatalHandler {
   std::vector<int> codes;
   std::vector<std::string> messages;
 };
+
+// Engine options for a test over dir: failures recorded by fatal, retries
+// without waiting.
+inline EngineOptions TestEngineOptions(const std::filesystem::path& dir, FatalHandler& fatal) {
+  EngineOptions options;
+  options.dataDirectory = dir;
+  options.fatalHandler = &fatal;
+  options.sleep = [](int) {};
+  return options;
+}
+
+// An engine with its file manager started (160 buffers, 32 files); null
+// when the start fails.
+inline std::unique_ptr<StorageEngine> StartTestEngine(const EngineOptions& options) {
+  auto engine = std::make_unique<StorageEngine>(options);
+  if (!engine->InitFileManager(160, 32).ok()) return nullptr;
+  return engine;
+}
 
 // A new empty directory below the system's temporary directory; its name
 // begins with "korv-" and name.
