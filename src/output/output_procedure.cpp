@@ -6,6 +6,7 @@
 #include "output/cabrillo_file.h"
 #include "output/csv_file.h"
 #include "output/elog_lists.h"
+#include "output/paper_log.h"
 #include "output/stf_file.h"
 
 namespace korv {
@@ -42,28 +43,8 @@ const FileOutputInfo* InfoOf(OutputKind kind) {
   return nullptr;
 }
 
-bool HasWriter(OutputKind kind) {
-  switch (kind) {
-    case OutputKind::kElogCoverSheet:
-    case OutputKind::kElogQsoList:
-    case OutputKind::kStf:
-    case OutputKind::kAdif:
-    case OutputKind::kElogBandList:
-    case OutputKind::kElogComplete:
-    case OutputKind::kCsv:
-    case OutputKind::kElogMultiplierList:
-    case OutputKind::kCabrillo:
-    case OutputKind::kEdi:
-    case OutputKind::kPaperCoverSheet:
-    case OutputKind::kPaperMultiplierList:
-    case OutputKind::kPaperBandList:
-    case OutputKind::kPaperQsoList:
-    case OutputKind::kPaperLog:
-      return true;
-    default:
-      return false;
-  }
-}
+// Every file output and every printout has its writer.
+bool HasWriter(OutputKind kind) { return InfoOf(kind) != nullptr || IsPaperOutput(kind); }
 
 std::string BaseName(const OutputContext& ctx) {
   std::string base = OwnCallOrSwl(ctx);

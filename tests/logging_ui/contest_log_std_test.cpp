@@ -47,6 +47,13 @@ void Reactivate(QWidget& window) {
 }
 void Type(const char* text) { QTest::keyClicks(Focus(), QString::fromLatin1(text)); }
 void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::keyClick(Focus(), key, mods); }
+// The operator's QSO: call, Enter, exchange, Enter.
+void TypeQso(const char* call, const char* exchange) {
+  Type(call);
+  Key(Qt::Key_Return);
+  Type(exchange);
+  Key(Qt::Key_Return);
+}
 
 QString Text(QWidget& w, const char* name) {
   auto* l = w.findChild<QLabel*>(QString::fromLatin1(name));
@@ -163,10 +170,7 @@ class ContestLogStdTest : public QObject {
     Fixture f;
     TContestLogStd& w = f.Open();
     f.SetMinute(1);
-    Type("dl1abc");
-    Key(Qt::Key_Return);
-    Type("n01");
-    Key(Qt::Key_Return);
+    TypeQso("dl1abc", "n01");
     f.SetMinute(2);
     Type("dl1abc/p");
     Key(Qt::Key_Return);
@@ -244,10 +248,7 @@ class ContestLogStdTest : public QObject {
 
     // The QSO stored after all this: SSB, 40 m, QSL 'Y'.
     f.SetMinute(3);
-    Type("dl3ccc");
-    Key(Qt::Key_Return);
-    Type("n03");
-    Key(Qt::Key_Return);
+    TypeQso("dl3ccc", "n03");
     auto qsos = f.Qsos();
     QCOMPARE(qsos.size(), std::size_t{1});
     QsoRecord q = Fixture::Qso(qsos[0]);
@@ -404,10 +405,7 @@ class ContestLogStdTest : public QObject {
     {
       TContestLogStd& w = f.Open();
       f.SetMinute(1);
-      Type("dl1abc");
-      Key(Qt::Key_Return);
-      Type("n01");
-      Key(Qt::Key_Return);
+      TypeQso("dl1abc", "n01");
       w.List()->Grid()->horizontalHeader()->resizeSection(3, 133);
       w.findChild<QPushButton*>("btnContestBeenden")->click();
       QVERIFY(!w.isVisible());
@@ -478,10 +476,7 @@ class ContestLogStdTest : public QObject {
     QCOMPARE(Focus(), FieldOf(w, EntryField::kCall));
     // Reading the QSO file for the chart left the entry and the list intact.
     f.SetMinute(2);
-    Type("dl2abc");
-    Key(Qt::Key_Return);
-    Type("n02");
-    Key(Qt::Key_Return);
+    TypeQso("dl2abc", "n02");
     QCOMPARE(f.Calls(), (std::vector<std::string>{"DL1ABC", "DL2ABC"}));
     QCOMPARE(ListCells(w.List(), 3), (std::vector<QString>{"DL1ABC", "DL2ABC"}));
 
