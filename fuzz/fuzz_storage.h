@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "storage/engine.h"
@@ -28,8 +29,9 @@ inline void FuzzKeys(ConstBytes rec, int index, KeyString& key) {
   }
 }
 
-inline FileBlock* DefineFuzzFile(StorageEngine& engine) {
-  FileBlock* b = engine.DefineFileBlock(kFuzzName, kFuzzName, kFuzzRecLen, 3, FuzzKeys, nullptr, 32, true);
+// name: the file's name and path (the rewrite target: kFuzzName + ".NEU").
+inline FileBlock* DefineFuzzFile(StorageEngine& engine, const std::string& name = kFuzzName) {
+  FileBlock* b = engine.DefineFileBlock(name, name, kFuzzRecLen, 3, FuzzKeys, nullptr, 32, true);
   if (b == nullptr) return nullptr;
   if (!b->DefineIndex(1, 5, false).ok() || !b->DefineIndex(2, 3, true).ok() ||
       !b->DefineIndex(3, 2, true).ok() || !b->SetAutoNumberField(1, 4).ok()) {

@@ -6,6 +6,7 @@
 #include <system_error>
 #include <vector>
 
+#include "storage/os_file.h"
 #include "tool/commands.h"
 #include "tool/korvtool.h"
 #include "tool/tool_context.h"
@@ -18,7 +19,10 @@ struct Candidate {
   std::string storedName;  // listed: the file name in the directory; else empty
 };
 
-// Every KV*.DAT of the directory, without regard to case, sorted by name.
+// Every KV*.DAT of the directory, without regard to case, sorted by name;
+// also the files whose work was interrupted: a lone "<name>.SAV" of a
+// reorganisation and the "<name>.NEU.DAT" of a renumbering stand for
+// "<name>", whose open finishes or removes them.
 std::vector<Candidate> ListDataFiles(const std::filesystem::path& dir) {
   std::vector<Candidate> found;
   std::error_code ec;
@@ -26,15 +30,34 @@ std::vector<Candidate> ListDataFiles(const std::filesystem::path& dir) {
     if (!entry.is_regular_file(ec)) continue;
     const std::string name = entry.path().filename().string();
     const std::string upper = AsciiUpper(name);
-    if (upper.size() > 6 && upper.starts_with("KV") && upper.ends_with(".DAT")) {
-      found.push_back({name.substr(0, name.size() - 4), name});
-    }
+    if (upper.size() <= 6 || !upper.starts_with("KV")) continue;
+    if (!upper.ends_with(".DAT") && !upper.ends_with(".SAV")) continue;
+    std::string stem = name.substr(0, name.size() - 4);
+    const std::string rewrite = kRewriteSuffix;
+    if (AsciiUpper(stem).ends_with(rewrite)) stem.resize(stem.size() - rewrite.size());
+    const bool listed = std::any_of(found.begin(), found.end(), [&](const Candidate& c) {
+      return AsciiUpper(c.typed) == AsciiUpper(stem);
+    });
+    if (!listed) found.push_back({stem, stem + ".DAT"});
   }
   std::sort(found.begin(), found.end(), [](const Candidate& a, const Candidate& b) {
     const std::string ua = AsciiUpper(a.storedName), ub = AsciiUpper(b.storedName);
     return ua != ub ? ua < ub : a.storedName < b.storedName;
   });
   return found;
+}
+
+bool OnDisk(const std::filesystem::path& dir, const std::string& fileName) {
+  return FileExists(FindIgnoringCase(dir / fileName));
+}
+
+// What the open of the file will finish, as said on its line.
+std::string PendingWork(const std::filesystem::path& dir, const std::string& name) {
+  if (OnDisk(dir, name + ".SAV")) return "  (finished an interrupted reorganisation)";
+  if (OnDisk(dir, name + kRewriteSuffix + ".DAT") || OnDisk(dir, name + kRewriteSuffix + ".IX")) {
+    return "  (removed the unfinished copy of an interrupted renumbering)";
+  }
+  return {};
 }
 
 }  // namespace
@@ -74,6 +97,7 @@ int RunCheck(const CommandEnv& env, CommandArgs args) {
     DataFileOnDisk onDisk;
     if (c.storedName.empty()) {
       onDisk = FindDataFile(env.dataDirectory, named->name);
+      if (OnDisk(env.dataDirectory, named->name + ".SAV")) onDisk.kind = DataFileOnDisk::Kind::kPresent;
     } else {
       onDisk.kind = DataFileOnDisk::Kind::kPresent;
     }
@@ -82,7 +106,9 @@ int RunCheck(const CommandEnv& env, CommandArgs args) {
       continue;
     }
 
-    const int fatalBefore = context.FatalCount();
+    const std::string pending = PendingWork(env.dataDirectory, named->name);
+    context.fatalHandler().SetLastLine("BAD " + named->name +
+                                       "  fatal storage error (its message is on stderr)");
     OpenedFile file(context.catalogue(), named->file, named->logNumber);
     if (!file) {
       bad(named->name,
@@ -92,14 +118,13 @@ int RunCheck(const CommandEnv& env, CommandArgs args) {
     std::string problem;
     const bool sound = file->CheckStructure(problem);
     const std::int32_t records = sound ? file->RecordCount() : -1;
-    if (context.FatalCount() != fatalBefore) {
-      bad(named->name, "fatal storage error (its message is on stderr)");
-    } else if (!sound) {
+    context.fatalHandler().SetLastLine({});
+    if (!sound) {
       bad(named->name, problem);
     } else if (records < 0) {
       bad(named->name, "cannot count the records");
     } else {
-      env.out << "ok  " << named->name << "  " << records << " records\n";
+      env.out << "ok  " << named->name << "  " << records << " records" << pending << "\n";
     }
   }
   return allSound ? kExitOk : kExitFailure;

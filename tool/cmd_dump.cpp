@@ -86,7 +86,7 @@ int RunDump(const CommandEnv& env, CommandArgs args) {
   // Opening (and repairing) happens here; afterwards the data file holds
   // exactly NumRec + 1 slots.
   const std::int32_t live = file->RecordCount();
-  if (live < 0 || context.Fatal()) return kExitFailure;
+  if (live < 0) return kExitFailure;
   std::error_code ec;
   const auto bytes = std::filesystem::file_size(env.dataDirectory / (named->name + ".DAT"), ec);
   const auto slots = ec ? 0 : bytes / static_cast<std::uintmax_t>(file->RecLen());
@@ -97,10 +97,8 @@ int RunDump(const CommandEnv& env, CommandArgs args) {
     const Status st = file->ReadRecordByRef(ref);
     if (st.code == err::kRecordDeleted) continue;
     if (!st.ok()) {
-      if (!context.Fatal()) {
-        env.err << "korvtool: dump: " << named->name << ": record " << ref
-                << " cannot be read: error " << st.code << "\n";
-      }
+      env.err << "korvtool: dump: " << named->name << ": record " << ref
+              << " cannot be read: error " << st.code << "\n";
       return kExitFailure;
     }
     ++seen;

@@ -118,7 +118,7 @@ int RunLogs(const CommandEnv& env, CommandArgs args) {
     st = dir.MoveNext(kDirectoryIndexByCodeAndDate);
   }
   if (count == 0) env.out << "no contest logs\n";
-  return tool.context().Fatal() ? kExitFailure : kExitOk;
+  return kExitOk;
 }
 
 int RunNew(const CommandEnv& env, CommandArgs args) {
@@ -190,7 +190,6 @@ int RunNew(const CommandEnv& env, CommandArgs args) {
     return kExitFailure;
   }
   (void)SaveSettings(tool.context().catalogue(), tool.settings(), Today());
-  if (tool.context().Fatal()) return kExitFailure;
   env.out << h.contestNumber() << "\n";
   return kExitOk;
 }
@@ -208,7 +207,6 @@ int RunAdd(const CommandEnv& env, CommandArgs args) {
   std::vector<std::uint8_t> header = tool.HeaderBytes();
   ContestRules rules = tool.RulesFor(header);
   LoggingContext lc = tool.Logging();
-  lc.renumberOnOpenAndClose = false;
   EntrySession s(lc, header, rules);
   if (!s.Open()) return kExitFailure;
 
@@ -298,7 +296,7 @@ int RunAdd(const CommandEnv& env, CommandArgs args) {
     env.out << Out(QsoLine(r)) << "\n";
   }
   s.Close();
-  return tool.context().Fatal() ? kExitFailure : kExitOk;
+  return kExitOk;
 }
 
 int RunDelete(const CommandEnv& env, CommandArgs args) {
@@ -330,7 +328,7 @@ int RunDelete(const CommandEnv& env, CommandArgs args) {
   s.Close();
   if (!deleted) return kExitRefused;
   env.out << "deleted QSO " << *serial << "  " << Out(call) << "\n";
-  return tool.context().Fatal() ? kExitFailure : kExitOk;
+  return kExitOk;
 }
 
 int RunScore(const CommandEnv& env, CommandArgs args) {
@@ -358,7 +356,7 @@ int RunScore(const CommandEnv& env, CommandArgs args) {
   for (const std::string& line : panel.lines) {
     if (!line.empty()) env.out << Out(TrimBlanksTabs(line)) << "\n";
   }
-  return tool.context().Fatal() ? kExitFailure : kExitOk;
+  return kExitOk;
 }
 
 }  // namespace korv::tool

@@ -119,7 +119,7 @@ int RunExport(const CommandEnv& env, CommandArgs args) {
     return kExitFailure;
   }
   env.out << Cp1252ToUtf8(FileCreatedMessage(out.string())) << "\n";
-  return tool.context().Fatal() ? kExitFailure : kExitOk;
+  return kExitOk;
 }
 
 int RunImportAdif(const CommandEnv& env, CommandArgs args) {
@@ -174,7 +174,7 @@ int RunImportAdif(const CommandEnv& env, CommandArgs args) {
   const AdifImportCounts c = ImportAdifRecords(s, contents.records, rightList, noCheck);
   s.Close();
   env.out << Cp1252ToUtf8(AdifImportMessage(c.imported, c.duplicates, c.bandErrors, c.modeErrors)) << "\n";
-  return tool.context().Fatal() ? kExitFailure : kExitOk;
+  return kExitOk;
 }
 
 }  // namespace korv::tool

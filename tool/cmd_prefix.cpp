@@ -40,7 +40,7 @@ int ImportCountryFile(const CommandEnv& env, CommandArgs args) {
   CtyImportOptions options;
   options.replace = true;
   const CtyImportResult r = ImportCtyFile(country, *prefixes.get(), *specials.get(), options);
-  if (!r.ok || context.Fatal()) {
+  if (!r.ok) {
     if (!r.error.empty()) env.err << "korvtool: prefix import-cty: " << r.error << "\n";
     return kExitFailure;
   }
@@ -97,7 +97,6 @@ int Resolve(const CommandEnv& env, CommandArgs args) {
   files.exceptionsEs = exceptionsEs ? exceptionsEs->get() : nullptr;
 
   const DxccLine line = ResolveDxccLine(call, date, files, today);
-  if (context.Fatal()) return kExitFailure;
   env.out << Cp1252ToUtf8(line.text) << "\n";
   if (line.result == kDxccResolved) return kExitOk;
   if (files.prefix == nullptr || files.prefix->RecordCount() <= 0) {

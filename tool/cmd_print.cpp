@@ -74,7 +74,7 @@ int RunPrint(const CommandEnv& env, CommandArgs args) {
     return kExitFailure;
   }
   env.out << Cp1252ToUtf8(FileCreatedMessage(pdf.string())) << "\n";
-  return tool.context().Fatal() ? kExitFailure : kExitOk;
+  return kExitOk;
 }
 
 }  // namespace korv::tool

@@ -69,7 +69,7 @@ class LogTool {
     }
     if (prefixes != nullptr) context_.catalogue().ReleasePrefixes();
     if (specials != nullptr) context_.catalogue().ReleasePrefixSpecials();
-    return !context_.Fatal();
+    return true;
   }
 
   // Makes the header of the log the directory's current record.

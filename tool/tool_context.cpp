@@ -1,6 +1,9 @@
 #include "tool/tool_context.h"
 
+#include <cstdlib>
 #include <system_error>
+
+#include "tool/korvtool.h"
 
 #include "common/cp1252.h"
 #include "files/setup.h"
@@ -23,16 +26,19 @@ std::string AsciiUpper(std::string_view text) {
 }
 
 void ToolFatalHandler::OnFatal(const ErrorList&, const std::string& message) {
-  ++count_;
+  if (!lastLine_.empty()) out_ << lastLine_ << "\n";
   err_ << Cp1252ToUtf8(message) << "\n";
+  out_.flush();
+  err_.flush();
+  std::_Exit(kExitFailure);
 }
 
 ToolContext::ToolContext(std::filesystem::path dataDirectory, std::ostream& out, std::ostream& err)
-    : dataDirectory_(std::move(dataDirectory)), out_(out), err_(err), fatal_(err) {}
+    : dataDirectory_(std::move(dataDirectory)), out_(out), err_(err), fatal_(out, err) {}
 
 ToolContext::~ToolContext() {
   catalogue_.reset();
-  if (engine_ && engine_->Running() && fatal_.Count() == 0) (void)engine_->DoneFileManager();
+  if (engine_ && engine_->Running()) (void)engine_->DoneFileManager();
   engine_.reset();
 }
 
@@ -59,10 +65,6 @@ bool ToolContext::Start() {
       ReadSetupRecord(setup->Record(), SystemNow().date, settings);
       catalogue_->SetSuffixTable(settings.suffixes);
     }
-  }
-  if (Fatal()) {
-    err_ << "korvtool: " << SharedFileName(setupFile) << " cannot be read\n";
-    return false;
   }
   return true;
 }

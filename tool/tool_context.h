@@ -16,18 +16,23 @@
 
 namespace korv::tool {
 
-// Prints the engine's fatal message (converted to UTF-8) to the error stream
-// and counts it; the command then ends with exit code 1. The engine has
-// already closed the files and written the error log when it is called.
+// A fatal storage error ends the command at once, as it ends the program:
+// the handler prints the line the command named for that case (if any) on
+// the output stream and the engine's message (converted to UTF-8) on the
+// error stream, flushes both and ends the process with exit code 1. The
+// engine has already closed the files and written the error log then.
 class ToolFatalHandler : public FatalHandler {
  public:
-  explicit ToolFatalHandler(std::ostream& err) : err_(err) {}
+  ToolFatalHandler(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
   void OnFatal(const ErrorList& errors, const std::string& message) override;
-  int Count() const { return count_; }
+  // What the output says of the work under way when a fatal error ends it
+  // (a "BAD NAME ..." line of check); empty: nothing.
+  void SetLastLine(std::string line) { lastLine_ = std::move(line); }
 
  private:
+  std::ostream& out_;
   std::ostream& err_;
-  int count_ = 0;
+  std::string lastLine_;
 };
 
 // The engine (160 page buffers, 32 handles, German texts, every retry
@@ -51,9 +56,7 @@ class ToolContext {
   const std::filesystem::path& dataDirectory() const { return dataDirectory_; }
   std::ostream& out() { return out_; }
   std::ostream& err() { return err_; }
-  // Fatal errors the engine reported so far (each message is printed).
-  int FatalCount() const { return fatal_.Count(); }
-  bool Fatal() const { return fatal_.Count() > 0; }
+  ToolFatalHandler& fatalHandler() { return fatal_; }
 
  private:
   std::filesystem::path dataDirectory_;

@@ -1,6 +1,8 @@
 #include "files/catalogue.h"
 
 #include <array>
+#include <fstream>
+#include <system_error>
 #include <span>
 
 #include "common/picture.h"
@@ -85,7 +87,46 @@ FileBlock* FileCatalogue::Open(SharedFile file, std::int32_t logNumber) {
   }
   FileBlock* block = Define(file, name);
   if (block != nullptr) block->usageCount = 1;
+  if (block != nullptr && file == SharedFile::kQsoLog) FinishLegacyRenumbering(*block, logNumber);
   return block;
+}
+
+void FileCatalogue::FinishLegacyRenumbering(FileBlock& qsoFile, std::int32_t logNumber) {
+  constexpr std::size_t kSerialNoOffset = 166;  // QSO record: SerialNo, int32
+  const std::filesystem::path dir = engine_.DataDirectory();
+  const std::filesystem::path marker = dir.empty() ? std::filesystem::path(kLegacyRenumberMarker)
+                                                   : dir / kLegacyRenumberMarker;
+  std::string named;
+  {
+    std::ifstream in(marker);
+    if (!in || !std::getline(in, named) || named != std::to_string(logNumber)) return;
+  }
+  FileBlock* temp = Open(SharedFile::kQsoTemp);
+  FileBlock* target = temp != nullptr ? OpenRewrite(SharedFile::kQsoLog, logNumber) : nullptr;
+  bool done = target != nullptr && target->BeginBulkLoad().ok();
+  const std::int32_t count = done ? temp->RecordCount() : -1;
+  std::int32_t copied = 0;
+  Status st = done ? temp->MoveFirst(1) : Status::Error(err::kKeyNotFound);
+  while (done && st.ok() && copied < count) {
+    std::copy(temp->Record().begin(), temp->Record().end(), target->Record().begin());
+    const std::int32_t position = GetI32(target->Record(), kAutoNumberOffset);
+    PutI32(target->Record(), kSerialNoOffset, position);
+    PutI32(target->Record(), kAutoNumberOffset, 0);
+    done = target->InsertRecord().ok();
+    ++copied;
+    st = temp->MoveNext(1);
+  }
+  done = done && st.code == err::kEndOfIndex && copied == count && target->EndBulkLoad().ok() &&
+         target->Flush().ok() && engine_.ReplaceFileBlockFiles(qsoFile, *target).ok();
+  if (target != nullptr) {
+    if (!done) (void)target->DeleteFileBlockFiles();
+    ReleaseRewrite(SharedFile::kQsoLog, logNumber);
+  }
+  if (temp != nullptr) Release(SharedFile::kQsoTemp);
+  if (done) {
+    std::error_code ec;
+    std::filesystem::remove(marker, ec);
+  }
 }
 
 bool FileCatalogue::Release(SharedFile file, std::int32_t logNumber) {
@@ -93,6 +134,22 @@ bool FileCatalogue::Release(SharedFile file, std::int32_t logNumber) {
   if (block == nullptr) return false;
   if (--block->usageCount <= 0) engine_.DestroyFileBlock(block);
   return true;
+}
+
+FileBlock* FileCatalogue::OpenRewrite(SharedFile file, std::int32_t logNumber) {
+  const std::string name = SharedFileName(file, logNumber) + kRewriteSuffix;
+  if (FileBlock* left = engine_.FindFileBlock(name)) engine_.DestroyFileBlock(left);
+  FileBlock* block = Define(file, name);
+  if (block == nullptr) return nullptr;
+  block->usageCount = 1;
+  (void)block->DeleteFileBlockFiles();  // what an earlier attempt left
+  return block;
+}
+
+void FileCatalogue::ReleaseRewrite(SharedFile file, std::int32_t logNumber) {
+  if (FileBlock* block = engine_.FindFileBlock(SharedFileName(file, logNumber) + kRewriteSuffix)) {
+    engine_.DestroyFileBlock(block);
+  }
 }
 
 FileBlock* FileCatalogue::Define(SharedFile file, const std::string& name) {
@@ -138,9 +195,10 @@ FileBlock* FileCatalogue::Define(SharedFile file, const std::string& name) {
       break;
   }
 
+  const bool foreign = file == SharedFile::kProfiles;
   FileBlock* block =
       engine_.DefineFileBlock(name, name, def.recLen, static_cast<int>(def.indexes.size()),
-                              std::move(keys), nullptr, kCatalogueRetryCount, true);
+                              std::move(keys), nullptr, kCatalogueRetryCount, !foreign);
   if (block == nullptr) {
     lastOpen_ = Status::Error(engine_.LastErrors().Code());
     return nullptr;
@@ -160,6 +218,7 @@ FileBlock* FileCatalogue::Define(SharedFile file, const std::string& name) {
     lastOpen_ = st;
     return nullptr;
   }
+  block->SetReadOnly(foreign);
   block->SetRebuildProgress([](std::string_view, int, std::int32_t, std::int32_t) {});
   block->SetFlushAfterWrite(def.flushAfterWrite);
   lastOpen_ = Status::Ok();

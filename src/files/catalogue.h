@@ -29,8 +29,9 @@
 // puts the data directory in front and appends ".DAT" / ".IX").
 //
 // KVPRO is a variable-length file of the logbook with a declared length of
-// 14699; this program opens it as fixed-length records of that length and
-// only reads it by key.
+// 14699; this program only reads it by key. It is opened read-only: never
+// created, repaired, rebuilt or written; one that cannot be read is as if
+// it were not there.
 #pragma once
 
 #include <cstdint>
@@ -74,6 +75,7 @@ inline constexpr int kCallNoteRecLen = 298;
 inline constexpr int kLogNoteRecLen = 314;
 inline constexpr int kCatalogueRetryCount = 32;
 inline constexpr std::size_t kAutoNumberOffset = 4;
+inline constexpr const char* kLegacyRenumberMarker = "KVLKTEMP.RUN";
 
 struct IndexSpec {
   int keyLen = 0;
@@ -126,6 +128,13 @@ class FileCatalogue {
   bool Release(SharedFile file, std::int32_t logNumber = 0);
   Status LastOpenStatus() const { return lastOpen_; }
 
+  // A FileBlock of the file's definition under the rewrite name (the file's
+  // name + kRewriteSuffix), for building a new copy of a whole file that
+  // StorageEngine::ReplaceFileBlockFiles then puts in place. Not counted:
+  // one open, one release, which destroys it.
+  FileBlock* OpenRewrite(SharedFile file, std::int32_t logNumber = 0);
+  void ReleaseRewrite(SharedFile file, std::int32_t logNumber = 0);
+
   FileBlock* OpenSetup() { return Open(SharedFile::kSetup); }
   bool ReleaseSetup() { return Release(SharedFile::kSetup); }
   FileBlock* OpenSetup2() { return Open(SharedFile::kSetup2); }
@@ -159,6 +168,11 @@ class FileCatalogue {
 
  private:
   FileBlock* Define(SharedFile file, const std::string& name);
+  // An earlier version renumbered through KVLKTEMP, emptying the QSO file
+  // while the marker "KVLKTEMP.RUN" (the log number) named KVLKTEMP as the
+  // only complete copy. Opening that log puts the copy back, numbered in
+  // time order, by the rewrite of a whole file.
+  void FinishLegacyRenumbering(FileBlock& qsoFile, std::int32_t logNumber);
 
   StorageEngine& engine_;
   std::shared_ptr<const SuffixTable> suffixes_;

@@ -52,7 +52,6 @@ bool EntrySession::Open() {
   qsoFile_ = cat.OpenQsoFile(contestNumber_);
   if (qsoFile_ == nullptr) return false;
   closed_ = false;
-  RecoverRenumbering(cat, *qsoFile_, contestNumber_, Ctx(), *context_.platform, context_.dataDirectory);
 
   // QSY marker lines carry no multiplier fields.
   Status st = qsoFile_->MoveFirst(kIndexByDateTime);
@@ -64,11 +63,10 @@ bool EntrySession::Open() {
     }
     st = qsoFile_->MoveNext(kIndexByDateTime);
   }
-  bool needsRenumber = true;
-  if (qsoFile_->MoveLast(kIndexByMulti1).ok()) {
-    const QsoRecord last = RecordOf(*qsoFile_);
-    needsRenumber = last.multi1().empty() || last.multi2().empty();
-  }
+  // Renumbered only when the stored numbering is not what a renumbering
+  // would write: a rewrite of the whole file at every start costs time and
+  // risk for nothing.
+  const bool needsRenumber = context_.renumberOnOpenAndClose && !NumberingConsistent(*qsoFile_);
   prefixFiles_.prefix = cat.OpenPrefixes();
   prefixFiles_.exceptionsEe = cat.OpenPrefixExceptions();
   prefixFiles_.exceptionsEs = cat.OpenPrefixSpecials();
@@ -82,7 +80,7 @@ bool EntrySession::Open() {
   }
 
   band_ = rules_.bandSlots[1];
-  if (needsRenumber && context_.renumberOnOpenAndClose) RunRenumber();
+  if (needsRenumber) RunRenumber();
   const ContestHeader h = header();
   if (h.bandAutomatic() != 0) {
     if (auto wanted = PeriodBand(rules_, ClockNow(), band_)) band_ = *wanted;
@@ -119,7 +117,7 @@ void EntrySession::RecountAll() {
 }
 
 void EntrySession::RunRenumber() {
-  Renumber(*context_.catalogue, *qsoFile_, contestNumber_, Ctx(), *context_.platform, context_.dataDirectory);
+  Renumber(*context_.catalogue, *qsoFile_, contestNumber_, Ctx(), *context_.platform);
 }
 
 void EntrySession::SetListColumnWidths(const std::vector<std::int16_t>& widths) {
@@ -167,7 +165,7 @@ void EntrySession::Close() {
   if (prefixFiles_.exceptionsEs != nullptr) cat.ReleasePrefixSpecials();
   callBook_ = callList_ = nullptr;
   prefixFiles_ = {};
-  if (context_.renumberOnOpenAndClose) RunRenumber();
+  if (context_.renumberOnOpenAndClose && !NumberingConsistent(*qsoFile_)) RunRenumber();
   cat.ReleaseQsoFile(contestNumber_);
   qsoFile_ = nullptr;
 }

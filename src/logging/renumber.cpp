@@ -1,12 +1,6 @@
 #include "logging/renumber.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <fstream>
 #include <map>
-#include <string>
-#include <system_error>
 
 #include "refdata/modes.h"
 
@@ -14,86 +8,59 @@ namespace korv {
 namespace {
 
 constexpr int kIndexByDateTime = 1;
-constexpr int kTempIndex = 1;  // KVLKTEMP: record number = position in time order
+constexpr const char* kBuildFailed = "Fehler beim Aufbau der tempor\xE4ren Datenbank";
 
 QsoRecord RecordOf(FileBlock& file) {
   return QsoRecord(QsoRecord::Record(file.Record().data(), kQsoRecordSize));
 }
 
-std::filesystem::path MarkerPath(const std::filesystem::path& dataDirectory) {
-  return dataDirectory.empty() ? std::filesystem::path(kRenumberMarkerName)
-                               : dataDirectory / kRenumberMarkerName;
-}
-
-// Writes the marker durably: the log number, then fsync of the file.
-bool WriteMarker(const std::filesystem::path& path, std::int32_t logNumber) {
-  const std::string text = std::to_string(logNumber);
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
-  bool ok = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-  ok = ::fsync(fd) == 0 && ok;
-  ::close(fd);
-  return ok;
-}
-
-bool MarkerNames(const std::filesystem::path& path, std::int32_t logNumber) {
-  std::ifstream in(path);
-  std::string text;
-  if (!in || !std::getline(in, text)) return false;
-  return text == std::to_string(logNumber);
-}
-
-void RemoveMarker(const std::filesystem::path& path) {
-  std::error_code ec;
-  std::filesystem::remove(path, ec);
-}
-
-// Steps 4 to 6: the QSO file emptied and filled again from KVLKTEMP.
-bool RebuildFromTemp(FileBlock& qsoFile, FileBlock& temp, const ScoringContext& ctx,
-                     Platform& platform, ProgressWindow* progress) {
-  (void)qsoFile.DeleteFileBlockFiles();
-  qsoFile.SetFlushAfterWrite(false);
-  const bool bulk = qsoFile.BeginBulkLoad().ok();
-  std::map<char, std::int32_t> bandNo;
-  std::map<char, std::int32_t> bandNo2;
-  std::map<char, std::int32_t> modeNo;
-  MultiplierTables tables(ctx);
-  MemoryWorkedLookup lookup(ctx);
-  bool ok = true;
-  std::int32_t done = 0;
-  Status st = temp.MoveFirst(kTempIndex);
-  while (st.ok()) {
-    const QsoRecord source = RecordOf(temp);
-    const std::uint32_t position = source.recordNo();
-    std::copy(temp.Record().begin(), temp.Record().end(), qsoFile.Record().begin());
-    QsoRecord rec = RecordOf(qsoFile);
-    tables.Evaluate(rec, lookup, false);
-    lookup.Add(rec);
-    rec.SetRecordNo(0);
-    rec.SetSerialNo(static_cast<std::int32_t>(position));
+// The running numbers a renumbering gives, in date/time order.
+class Numbering {
+ public:
+  struct Numbers {
+    std::int32_t serial, band, band2;
+    std::uint16_t mode;
+  };
+  Numbers Next(const QsoRecord& rec) {
     const char band = rec.band();
-    rec.SetBandNo2(++bandNo2[band]);
-    rec.SetBandNo(++bandNo[band]);
-    rec.SetModeNo(static_cast<std::uint16_t>(++modeNo[ModeCodeFromText(rec.mode())]));
-    if (!qsoFile.InsertRecord().ok()) {
-      platform.Inform("Fehler beim Neuaufbau der Datenbank");
-      ok = false;
-      break;
-    }
-    if (++done % 10 == 0 && progress != nullptr) progress->SetPosition(done);
-    st = temp.MoveNext(kTempIndex);
+    return {++serial_, ++bandNo_[band], ++bandNo2_[band],
+            static_cast<std::uint16_t>(++modeNo_[ModeCodeFromText(rec.mode())])};
   }
-  if (bulk && !qsoFile.EndBulkLoad().ok()) ok = false;
-  qsoFile.SetFlushAfterWrite(true);
-  if (!qsoFile.Flush().ok()) ok = false;
-  return ok;
+
+ private:
+  std::int32_t serial_ = 0;
+  std::map<char, std::int32_t> bandNo_, bandNo2_;
+  std::map<char, std::int32_t> modeNo_;
+};
+
+bool WalkEnded(const Status& st) {
+  return st.code == err::kEndOfIndex || st.code == err::kStartOfIndex;
 }
 
 }  // namespace
 
+bool NumberingConsistent(FileBlock& qsoFile) {
+  const std::int32_t count = qsoFile.RecordCount();
+  if (count < 0) return true;
+  Numbering numbering;
+  std::int32_t walked = 0;
+  Status st = qsoFile.MoveFirst(kIndexByDateTime);
+  while (st.ok()) {
+    if (++walked > count) return true;
+    const QsoRecord rec = RecordOf(qsoFile);
+    if (rec.IsQsyMarker()) return false;
+    const Numbering::Numbers n = numbering.Next(rec);
+    if (rec.serialNo() != n.serial || rec.bandNo() != n.band || rec.bandNo2() != n.band2 ||
+        rec.modeNo() != n.mode) {
+      return false;
+    }
+    st = qsoFile.MoveNext(kIndexByDateTime);
+  }
+  return true;
+}
+
 RenumberResult Renumber(FileCatalogue& catalogue, FileBlock& qsoFile, std::int32_t logNumber,
-                        const ScoringContext& ctx, Platform& platform,
-                        const std::filesystem::path& dataDirectory) {
+                        const ScoringContext& ctx, Platform& platform) {
   const ContestRules& rules = *ctx.rules;
   for (int n = 2; n <= 4; ++n) {
     if (rules.sentKind[n] == 7) {
@@ -101,63 +68,67 @@ RenumberResult Renumber(FileCatalogue& catalogue, FileBlock& qsoFile, std::int32
       return RenumberResult::kSkipped;
     }
   }
-  FileBlock* temp = catalogue.OpenQsoTemp();
-  if (temp == nullptr) {
-    platform.Inform("Fehler beim Aufbau der tempor\xE4ren Datenbank");
+  const std::int32_t count = qsoFile.RecordCount();
+  FileBlock* target = count < 0 ? nullptr : catalogue.OpenRewrite(SharedFile::kQsoLog, logNumber);
+  if (target == nullptr) {
+    platform.Inform(kBuildFailed);
     return RenumberResult::kTempFailed;
   }
-  (void)temp->DeleteFileBlockFiles();
   auto progress = platform.OpenProgress("Neunummerierung");
-  if (progress) progress->SetRange(qsoFile.RecordCount());
+  if (progress) progress->SetRange(count);
 
-  const bool bulk = temp->BeginBulkLoad().ok();
-  bool copied = true;
-  std::int32_t done = 0;
-  Status st = qsoFile.MoveFirst(kIndexByDateTime);
-  while (st.ok()) {
-    const QsoRecord rec = RecordOf(qsoFile);
-    if (!rec.IsQsyMarker()) {
-      std::copy(qsoFile.Record().begin(), qsoFile.Record().end(), temp->Record().begin());
-      RecordOf(*temp).SetRecordNo(0);
-      if (!temp->InsertRecord().ok()) {
-        copied = false;
+  // One walk in date/time order writes the new file: multipliers evaluated
+  // against the QSOs before, numbers counted on, records only appended.
+  target->SetFlushAfterWrite(false);
+  bool built = target->BeginBulkLoad().ok();
+  MultiplierTables tables(ctx);
+  MemoryWorkedLookup lookup(ctx);
+  Numbering numbering;
+  std::int32_t walked = 0;
+  std::int32_t copied = 0;
+  Status st = built ? qsoFile.MoveFirst(kIndexByDateTime) : Status::Error(err::kBulkLoadNotEmpty);
+  while (st.ok() && built) {
+    if (++walked > count) {
+      built = false;  // more entries than records: the index is damaged
+      break;
+    }
+    if (!RecordOf(qsoFile).IsQsyMarker()) {
+      std::copy(qsoFile.Record().begin(), qsoFile.Record().end(), target->Record().begin());
+      QsoRecord rec = RecordOf(*target);
+      tables.Evaluate(rec, lookup, false);
+      lookup.Add(rec);
+      const Numbering::Numbers n = numbering.Next(rec);
+      rec.SetRecordNo(0);
+      rec.SetSerialNo(n.serial);
+      rec.SetBandNo2(n.band2);
+      rec.SetBandNo(n.band);
+      rec.SetModeNo(n.mode);
+      if (!target->InsertRecord().ok()) {
+        built = false;
         break;
       }
+      ++copied;
     }
-    if (++done % 10 == 0 && progress) progress->SetPosition(done);
+    if (walked % 10 == 0 && progress) progress->SetPosition(walked);
     st = qsoFile.MoveNext(kIndexByDateTime);
   }
-  if (bulk && !temp->EndBulkLoad().ok()) copied = false;
-  if (copied && !temp->Flush().ok()) copied = false;
-  const std::filesystem::path marker = MarkerPath(dataDirectory);
-  if (copied && !WriteMarker(marker, logNumber)) copied = false;
-  if (!copied) {
-    platform.Inform("Fehler beim Aufbau der tempor\xE4ren Datenbank");
-    catalogue.ReleaseQsoTemp();
+  built = built && WalkEnded(st) && walked == count;
+  if (built) built = target->EndBulkLoad().ok() && target->Flush().ok();
+  if (built) built = target->RecordCount() == copied;
+  if (!built) {
+    (void)target->DeleteFileBlockFiles();
+    catalogue.ReleaseRewrite(SharedFile::kQsoLog, logNumber);
+    platform.Inform(kBuildFailed);
     return RenumberResult::kTempFailed;
   }
-  if (progress) progress->SetPosition(0);
-  const bool rebuilt = RebuildFromTemp(qsoFile, *temp, ctx, platform, progress.get());
-  // After a failed rebuild KVLKTEMP stays the complete copy: the marker
-  // stays too, so the next opening finishes the work.
-  if (rebuilt) RemoveMarker(marker);
-  catalogue.ReleaseQsoTemp();
-  return rebuilt ? RenumberResult::kDone : RenumberResult::kRebuildFailed;
-}
-
-bool RecoverRenumbering(FileCatalogue& catalogue, FileBlock& qsoFile, std::int32_t logNumber,
-                        const ScoringContext& ctx, Platform& platform,
-                        const std::filesystem::path& dataDirectory) {
-  const std::filesystem::path marker = MarkerPath(dataDirectory);
-  if (!MarkerNames(marker, logNumber)) return false;
-  FileBlock* temp = catalogue.OpenQsoTemp();
-  if (temp == nullptr) return false;
-  auto progress = platform.OpenProgress("Neunummerierung");
-  if (progress) progress->SetRange(temp->RecordCount());
-  const bool rebuilt = RebuildFromTemp(qsoFile, *temp, ctx, platform, progress.get());
-  if (rebuilt) RemoveMarker(marker);
-  catalogue.ReleaseQsoTemp();
-  return rebuilt;
+  const bool replaced = catalogue.engine().ReplaceFileBlockFiles(qsoFile, *target).ok();
+  if (!replaced) (void)target->DeleteFileBlockFiles();
+  catalogue.ReleaseRewrite(SharedFile::kQsoLog, logNumber);
+  if (!replaced) {
+    platform.Inform("Fehler beim Neuaufbau der Datenbank");
+    return RenumberResult::kRebuildFailed;
+  }
+  return RenumberResult::kDone;
 }
 
 }  // namespace korv

@@ -2,10 +2,12 @@
 // running numbers, multipliers evaluated again in that order, QSY marker
 // lines dropped.
 //
-// The copy goes through KVLKTEMP. While the QSO file is being rebuilt the
-// file "KVLKTEMP.RUN" (the log number as text) marks KVLKTEMP as the only
-// complete copy: a crash in between is finished by RecoverRenumbering at the
-// next opening instead of losing the QSOs.
+// The renumbered file is built beside the QSO file ("KVLKnnnn.NEU.DAT" and
+// ".IX", bulk loaded and synced) and put in its place by rename: at every
+// instant one complete copy of the log is found under the QSO file's name,
+// by whatever window or command opens it, and what a crash leaves of the new
+// file is deleted by the next open. Nothing is replaced unless the walk over
+// the old file reached the end of its index with exactly RecordCount records.
 #pragma once
 
 #include <cstdint>
@@ -18,20 +20,20 @@
 
 namespace korv {
 
-inline constexpr const char* kRenumberMarkerName = "KVLKTEMP.RUN";
-
 enum class RenumberResult { kDone, kSkipped, kTempFailed, kRebuildFailed };
 
 // REQUIRES: qsoFile is the open QSO file of logNumber in the catalogue.
-// dataDirectory: where the marker file lives (the engine's data directory).
+// Messages: "Fehler beim Aufbau der temporären Datenbank" when the new file
+// could not be built (the log stays as it was), "Fehler beim Neuaufbau der
+// Datenbank" when it could not be put in place.
 RenumberResult Renumber(FileCatalogue& catalogue, FileBlock& qsoFile, std::int32_t logNumber,
-                        const ScoringContext& ctx, Platform& platform,
-                        const std::filesystem::path& dataDirectory);
+                        const ScoringContext& ctx, Platform& platform);
 
-// When an interrupted renumbering of logNumber left its marker, rebuilds the
-// QSO file from KVLKTEMP. True when it did.
-bool RecoverRenumbering(FileCatalogue& catalogue, FileBlock& qsoFile, std::int32_t logNumber,
-                        const ScoringContext& ctx, Platform& platform,
-                        const std::filesystem::path& dataDirectory);
+// Whether the stored numbering is what a renumbering would write: in
+// date/time order the QSOs carry SerialNo 1, 2, 3 ..., BandNo and BandNo2
+// 1, 2, 3 ... per band and ModeNo 1, 2, 3 ... per class of mode, and there
+// is no QSY marker line. A log whose walk fails counts as consistent (a
+// renumbering could not walk it either).
+bool NumberingConsistent(FileBlock& qsoFile);
 
 }  // namespace korv

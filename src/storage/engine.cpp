@@ -250,6 +250,16 @@ void StorageEngine::SetGerman(bool german) { impl_->options.german = german; }
 void StorageEngine::SetRetryDelayBase(int milliseconds) { impl_->retryDelayBase = milliseconds; }
 int StorageEngine::RetryDelayBase() const { return impl_->retryDelayBase; }
 
+const std::filesystem::path& StorageEngine::DataDirectory() const {
+  return impl_->options.dataDirectory;
+}
+
+Status StorageEngine::ReplaceFileBlockFiles(FileBlock& target, FileBlock& source) {
+  impl_->Begin(target.impl_.get());
+  Status st = impl_->ReplaceFiles(*target.impl_, *source.impl_);
+  return impl_->End(impl_->Report(target.impl_.get(), st, Op::kDeleteFiles, 7));
+}
+
 FileBlock* StorageEngine::FindFileBlock(std::string_view logicalName) const {
   for (const auto& block : impl_->blocks) {
     if (SameLogicalName(block->impl_->name, logicalName)) return block.get();
@@ -294,28 +304,32 @@ FileBlock* StorageEngine::DefineFileBlock(std::string_view logicalName, std::str
     return nullptr;
   }
 
+  const std::filesystem::path fullPath = impl_->options.dataDirectory.empty()
+                                             ? std::filesystem::path(std::string(path))
+                                             : impl_->options.dataDirectory / std::string(path);
   // An interrupted conversion left a zero-length data file and the old copy
   // in ".ALT": put the copy back; its indexes are rebuilt at the next open.
+  // A zero-length data file beside a ".SAV" is the start of an interrupted
+  // reorganisation, which the next open finishes from the ".SAV".
   {
-    const std::filesystem::path given{std::string(path)};
-    std::filesystem::path dat = given, alt = given, ix = given;
+    std::filesystem::path dat = fullPath, alt = fullPath, ix = fullPath;
     dat += ".DAT";
     alt += ".ALT";
     ix += ".IX";
+    dat = FindIgnoringCase(dat);
     std::error_code ec;
     if (FileExists(dat) && std::filesystem::file_size(dat, ec) == 0 && !ec) {
       (void)RemoveFile(dat);
     }
+    alt = FindIgnoringCase(alt);
     if (FileExists(alt)) {
-      if (!FileExists(dat) && RenameFile(alt, dat).ok()) (void)RemoveFile(ix);
+      if (!FileExists(dat) && RenameFile(alt, dat).ok()) (void)RemoveFile(FindIgnoringCase(ix));
     }
   }
 
   auto impl = std::make_unique<FileBlock::Impl>(*impl_);
   impl->name = std::string(logicalName);
-  impl->path = impl_->options.dataDirectory.empty()
-                   ? std::filesystem::path(std::string(path))
-                   : impl_->options.dataDirectory / std::string(path);
+  impl->path = fullPath;
   impl->recLen = recLen;
   impl->numIndexes = numIndexes;
   impl->keyBuilder = std::move(keyBuilder);
@@ -424,14 +438,16 @@ void StorageEngine::Impl::Fatal() {
   // A short read means a damaged index: drop it so that the next start rebuilds it.
   if (!list.Entries().empty() && list.Entries().front().code == err::kShortRead &&
       !list.Entries().front().fileBlockPath.empty()) {
+    bool foreign = false;
     for (const auto& block : blocks) {
       if (block->impl_->path == list.Entries().front().fileBlockPath) {
+        foreign = foreign || block->impl_->readOnly;
         (void)ClosePhysically(*block->impl_);
       }
     }
     std::filesystem::path ix = list.Entries().front().fileBlockPath;
     ix += ".IX";
-    (void)RemoveFile(FindIgnoringCase(ix));
+    if (!foreign) (void)RemoveFile(FindIgnoringCase(ix));
   }
   // Close before the message: the files are safe whatever the user does then.
   (void)CloseAll();
@@ -529,6 +545,8 @@ Status StorageEngine::Impl::OpenPhysically(FileBlock::Impl& block, bool allowRep
   }
   Status st = MakeRoom(block);
   if (!st.ok()) return st;
+  if (block.readOnly) return OpenReadOnly(block);
+  RemoveRewriteLeftovers(block);
 
   // Reorganises the data file, rebuilds the indexes and opens again.
   auto repair = [&]() -> Status {
@@ -613,8 +631,99 @@ Status StorageEngine::Impl::OpenPhysically(FileBlock::Impl& block, bool allowRep
   return Status::Ok();
 }
 
+Status StorageEngine::Impl::OpenReadOnly(FileBlock::Impl& block) {
+  auto unusable = [&](Status st) {
+    if (block.ix) (void)block.ix->Close();
+    block.ix.reset();
+    block.dat.Close();
+    return st.level() == 2 ? st : Status::Error(err::kFileNotFound);
+  };
+  Status st = block.dat.Open(block.File(".DAT"));
+  if (!st.ok()) return unusable(st);
+  std::uint64_t length = 0;
+  st = block.dat.Size(length);
+  std::uint8_t raw[kDataHeaderBytes] = {};
+  if (st.ok()) st = length >= kDataHeaderBytes ? block.dat.ReadAt(raw, sizeof raw, 0)
+                                                : Status::Error(err::kShortRead);
+  if (!st.ok()) return unusable(st);
+  block.header = DataHeader::Decode(raw);
+  if (block.header.recLen != block.recLen || block.header.numRec < 0) return unusable(st);
+  if (block.numIndexes > 0) {
+    block.ix = std::make_unique<IndexFile>(*cache);
+    st = block.ix->Open(block.File(".IX"), block.defs);
+    if (!st.ok()) return unusable(st);
+  }
+  block.open = true;
+  block.inUseOnDisk = false;
+  openHandles += block.HandlesNeeded();
+  Touch(block);
+  return Status::Ok();
+}
+
+void StorageEngine::Impl::RemoveRewriteLeftovers(const FileBlock::Impl& block) {
+  std::filesystem::path base = block.path;
+  base += kRewriteSuffix;
+  for (const auto& b : blocks) {
+    if (b->impl_->path == base) return;  // being built right now
+  }
+  for (const char* ext : {".DAT", ".IX"}) {
+    std::filesystem::path p = base;
+    p += ext;
+    p = FindIgnoringCase(p);
+    if (FileExists(p)) (void)RemoveFile(p);
+  }
+}
+
+// The rewritten file replaces the old one by rename. Its data file goes first
+// and is marked in use while the old index file is still in place, so that a
+// crash between the two renames makes the next open rebuild the indexes from
+// the new data; the mark is cleared once the new index file is in place too.
+// At every instant the name every open uses holds one complete copy.
+Status StorageEngine::Impl::ReplaceFiles(FileBlock::Impl& target, FileBlock::Impl& source) {
+  if (target.readOnly || source.recLen != target.recLen ||
+      source.numIndexes != target.numIndexes) {
+    return Status::Error(err::kDefinitionDiffers);
+  }
+  Status st = ClosePhysically(source);
+  if (st.ok()) st = ClosePhysically(target);
+  if (!st.ok()) return st;
+  for (FileBlock::Impl* b : {&target, &source}) {
+    b->current = -1;
+    b->savedRef = -1;
+    b->lastIndex = 0;
+  }
+  const auto dir = target.path.parent_path();
+  auto place = [&](const char* ext) {
+    std::filesystem::path p = target.File(ext);
+    if (!FileExists(p)) {
+      p = target.path;
+      p += ext;
+    }
+    return p;
+  };
+  const auto setInUse = [](const std::filesystem::path& path, std::uint8_t value) {
+    OsFile dat;
+    Status result = dat.Open(path);
+    if (result.ok()) result = dat.WriteAt(&value, 1, 20);
+    if (result.ok()) result = dat.Sync();
+    return result;
+  };
+  const std::filesystem::path newDat = source.File(".DAT");
+  const std::filesystem::path oldDat = place(".DAT");
+  st = source.numIndexes > 0 ? setInUse(newDat, 1) : Status::Ok();
+  if (st.ok()) st = RenameFile(newDat, oldDat);
+  if (!st.ok()) return st;
+  SyncDirectory(dir);
+  if (source.numIndexes == 0) return Status::Ok();
+  st = RenameFile(source.File(".IX"), place(".IX"));
+  if (!st.ok()) return st;
+  SyncDirectory(dir);
+  return setInUse(oldDat, 0);
+}
+
 Status StorageEngine::Impl::ClosePhysically(FileBlock::Impl& block, bool markClean) {
   if (!block.open) return Status::Ok();
+  if (block.readOnly) markClean = true;  // nothing of it is ever written
   // A file in the middle of a bulk load has no indexes yet: it stays marked,
   // so that the next open builds them.
   if (block.bulkLoad) markClean = false;

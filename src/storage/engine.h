@@ -31,6 +31,12 @@ namespace korv {
 
 class PageCache;
 
+// A whole file is rewritten beside the old one, as a FileBlock whose path is
+// the old path + this suffix ("KVLK0001.NEU.DAT", ".IX"), and then put in
+// place by ReplaceFileBlockFiles. What a crash leaves of it is deleted by the
+// next open of the old file.
+inline constexpr const char* kRewriteSuffix = ".NEU";
+
 struct ErrorEntry {
   int level = 0;
   int code = 0;
@@ -112,11 +118,19 @@ class StorageEngine {
   FileBlock* DefineFileBlock(std::string_view logicalName, std::string_view path, int recLen,
                              int numIndexes, KeyBuilder keyBuilder, std::uint8_t* recordBuffer,
                              int retryCount, bool createIfMissing);
+  // Puts the files of source in the place of target's by rename (data file
+  // first, marked in use until the index file follows), syncing the
+  // directory; both are closed first and reopen on their next operation,
+  // target with the new contents, source as a file that is not there.
+  // REQUIRES: source has target's record length and indexes and is complete.
+  Status ReplaceFileBlockFiles(FileBlock& target, FileBlock& source);
   // The FileBlock registered under the name (case-insensitive), or nullptr.
   FileBlock* FindFileBlock(std::string_view logicalName) const;
   // Closes the files and unregisters and destroys the FileBlock.
   void DestroyFileBlock(FileBlock* block);
 
+  // The folder put in front of every FileBlock path (empty: the working one).
+  const std::filesystem::path& DataDirectory() const;
   const ErrorList& LastErrors() const;
   int ErrorLevel() const;
 

@@ -62,6 +62,7 @@ struct FileBlock::Impl {
   bool createIfMissing = true;
   bool flushAfterWrite = false;
   bool bulkLoad = false;  // between BeginBulkLoad and EndBulkLoad
+  bool readOnly = false;  // another program's file: never created, repaired or written
   std::int32_t bulkLastNumber = 0;
   RebuildProgress progress;
 
@@ -137,6 +138,10 @@ struct StorageEngine::Impl {
 
   Status EnsureOpen(FileBlock::Impl& block);
   Status OpenPhysically(FileBlock::Impl& block, bool allowRepair);
+  Status OpenReadOnly(FileBlock::Impl& block);
+  // Deletes what an interrupted rewrite left beside the block's files
+  // ("<path>.NEU.DAT" and ".IX") unless a FileBlock of that path is defined.
+  void RemoveRewriteLeftovers(const FileBlock::Impl& block);
   // markClean false: the header is written with InUse still set.
   Status ClosePhysically(FileBlock::Impl& block, bool markClean = true);
   Status CloseAll();
@@ -148,6 +153,7 @@ struct StorageEngine::Impl {
 
   // Repair (repair.cpp).
   Status Reorganise(FileBlock::Impl& block);
+  Status ReplaceFiles(FileBlock::Impl& target, FileBlock::Impl& source);
   Status RebuildIndexes(FileBlock::Impl& block);
 };
 

@@ -87,6 +87,7 @@ inline constexpr int kInitTwice = 0x7048;              // 28744
 inline constexpr int kRemoveChanged = 0x7050;          // 28752
 inline constexpr int kNoName = 0x7059;                 // 28761
 inline constexpr int kBulkLoadNotEmpty = 0x7070;       // 28784
+inline constexpr int kReadOnlyWrite = 0x7071;          // 28785: a file this program only reads
 }  // namespace err
 
 // The class of a code (see the table above); it is also the error's level.

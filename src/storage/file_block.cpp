@@ -45,6 +45,7 @@ KeyString FileBlock::Impl::KeyOf(ConstBytes rec, int index) const {
 
 Status FileBlock::Impl::MarkInUse() {
   // InUse must be on disk before any page it guards.
+  if (readOnly) return Status::Error(err::kReadOnlyWrite);
   if (inUseOnDisk) return Status::Ok();
   header.inUse = 1;
   Status st = WriteHeader(true);
@@ -177,7 +178,15 @@ Status FileBlock::Impl::StepFrom(int index, const KeyString& key, RecordRef ref,
     if (!st.ok()) return st;
   }
   const IndexEntry last{key, ref};
-  return forward ? ix->Next(index, last, out) : ix->Prev(index, last, out);
+  Status st = forward ? ix->Next(index, last, out) : ix->Prev(index, last, out);
+  if (!st.ok()) return st;
+  // Each step must move on in the index's order: a damaged page that leads
+  // back or stays put would make a walk run for ever.
+  const auto order = KeyString::CompareKeys(out.key.view(), key.view());
+  const bool after = order > 0 || (order == 0 && out.ref > ref);
+  const bool before = order < 0 || (order == 0 && out.ref < ref);
+  if (forward ? !after : !before) return Status::Error(err::kShortRead);
+  return Status::Ok();
 }
 
 Status FileBlock::Impl::Reposition(RemoveMode mode, const std::vector<KeyString>& oldKeys,
@@ -243,6 +252,8 @@ void FileBlock::SetRebuildProgress(RebuildProgress progress) {
   impl_->progress = std::move(progress);
 }
 void FileBlock::SetFlushAfterWrite(bool flush) { impl_->flushAfterWrite = flush; }
+void FileBlock::SetReadOnly(bool readOnly) { impl_->readOnly = readOnly; }
+bool FileBlock::ReadOnly() const { return impl_->readOnly; }
 bool FileBlock::FlushAfterWrite() const { return impl_->flushAfterWrite; }
 void FileBlock::SetRetryCount(int count) { impl_->retryCount = count; }
 int FileBlock::RetryCount() const { return impl_->retryCount; }
@@ -328,6 +339,7 @@ Status FileBlock::InsertRecord() {
     auto fail = [&](Status st, int step, int index = 0, RecordRef ref = 0) {
       return engine.Report(&fb, st, Op::kInsert, step, index, ref);
     };
+    if (fb.readOnly) return fail(Status::Error(err::kReadOnlyWrite), 1);
     if (GetI32(fb.RecordView(), 0) != 0) return fail(Status::Error(err::kBufferMarkedDeleted), 2);
     Status st;
     if (fb.bulkLoad) {
@@ -504,6 +516,7 @@ std::int32_t FileBlock::RecordCount() {
 Status FileBlock::DeleteFileBlockFiles() {
   Impl& fb = *impl_;
   return RunOp(fb, Op::kDeleteFiles, false, [&]() -> Status {
+    if (fb.readOnly) return fb.engine.Report(&fb, Status::Error(err::kReadOnlyWrite), Op::kDeleteFiles);
     Status st = fb.engine.ClosePhysically(fb);
     fb.current = -1;
     fb.savedRef = -1;
@@ -571,8 +584,20 @@ namespace {
 // Reads the record of a found entry and makes index the last used one. An
 // entry that points at no record slot means a damaged index (kShortRead, so
 // the fatal path drops the index file and the next start rebuilds it).
+// Loads the record an index entry points at. The entry must be the key of a
+// live record: one that points at a deleted slot or at a record whose key
+// is another is a damaged index (kShortRead, so that the fatal path drops
+// the index file and the next start rebuilds it), never a record to go on
+// from. A file this program only reads is taken as it is.
 Status ReadFound(FileBlock::Impl& fb, Op op, int index, const IndexEntry& e) {
-  Status st = e.ref < 1 ? Status::Error(err::kShortRead) : fb.ReadIntoBuffer(e.ref);
+  Status st = e.ref < 1 ? Status::Error(err::kShortRead) : fb.ReadSlot(e.ref, fb.scratch.data());
+  if (st.ok() && !fb.readOnly) {
+    const ConstBytes slot{fb.scratch.data(), fb.scratch.size()};
+    if (GetI32(slot, 0) != 0 || !(fb.KeyOf(slot, index) == e.key)) {
+      st = Status::Error(err::kShortRead);
+    }
+  }
+  if (st.ok()) st = fb.ReadIntoBuffer(e.ref);
   if (!st.ok()) return fb.engine.Report(&fb, st, op, 5, index, e.ref);
   fb.lastIndex = index;
   return Status::Ok();

@@ -87,6 +87,12 @@ class FileBlock {
   // a key changed.
   void SetFlushAfterWrite(bool flush);
   bool FlushAfterWrite() const;
+  // A file of another program of the suite that this one only reads (in a
+  // format it does not own): it is used as it is found, never created,
+  // repaired, rebuilt or written; one that cannot be used opens as missing
+  // (kFileNotFound). Set before the first disk access.
+  void SetReadOnly(bool readOnly);
+  bool ReadOnly() const;
   void SetRetryCount(int count);
   int RetryCount() const;
 

@@ -21,7 +21,18 @@ OsFile::SyncHook& SyncObserver() {
   return hook;
 }
 
+FileChangeHook& ChangeHook() {
+  static FileChangeHook hook;
+  return hook;
+}
+
+void BeforeChange(FileChange kind, const std::filesystem::path& path) {
+  if (ChangeHook()) ChangeHook()(kind, path);
+}
+
 }  // namespace
+
+void SetFileChangeHook(FileChangeHook hook) { ChangeHook() = std::move(hook); }
 
 int ErrorCodeFromErrno(int error, bool opening) {
   switch (error) {
@@ -72,6 +83,7 @@ Status OsFile::Open(const std::filesystem::path& path) {
 
 Status OsFile::Create(const std::filesystem::path& path) {
   Close();
+  BeforeChange(FileChange::kCreate, path);
   const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) {
     const int e = errno;
@@ -113,6 +125,7 @@ Status OsFile::ReadAt(void* buffer, std::size_t size, std::uint64_t offset) cons
 }
 
 Status OsFile::WriteAt(const void* buffer, std::size_t size, std::uint64_t offset) {
+  BeforeChange(FileChange::kWrite, path_);
   std::size_t allowed = size;
   if (FaultHook()) allowed = std::min(size, FaultHook()(path_, offset, size));
   writtenSinceSync_ = true;
@@ -132,6 +145,7 @@ Status OsFile::WriteAt(const void* buffer, std::size_t size, std::uint64_t offse
 }
 
 Status OsFile::Sync() {
+  BeforeChange(FileChange::kSync, path_);
   if (::fdatasync(fd_) != 0) return Status::Error(ErrorCodeFromErrno(errno, false), errno);
   writtenSinceSync_ = false;
   if (SyncObserver()) SyncObserver()(path_);
@@ -146,6 +160,7 @@ Status OsFile::Size(std::uint64_t& size) const {
 }
 
 Status OsFile::Truncate(std::uint64_t size) {
+  BeforeChange(FileChange::kTruncate, path_);
   writtenSinceSync_ = true;
   if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) {
     return Status::Error(ErrorCodeFromErrno(errno, false), errno);
@@ -162,6 +177,9 @@ bool FileExists(const std::filesystem::path& path) {
 }
 
 Status RemoveFile(const std::filesystem::path& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0 && errno == ENOENT) return Status::Ok();
+  BeforeChange(FileChange::kRemove, path);
   if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
     return Status::Error(ErrorCodeFromErrno(errno, false), errno);
   }
@@ -169,6 +187,7 @@ Status RemoveFile(const std::filesystem::path& path) {
 }
 
 Status RenameFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+  BeforeChange(FileChange::kRename, from);
   if (::rename(from.c_str(), to.c_str()) != 0) return Status::Error(err::kRenameFailed, errno);
   return Status::Ok();
 }
@@ -194,6 +213,7 @@ std::filesystem::path FindIgnoringCase(const std::filesystem::path& path) {
 }
 
 void SyncDirectory(const std::filesystem::path& dir) {
+  BeforeChange(FileChange::kSyncDirectory, dir);
   const int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return;
   (void)::fsync(fd);

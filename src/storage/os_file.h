@@ -68,6 +68,16 @@ class OsFile {
   bool writtenSinceSync_ = false;
 };
 
+// Every call that changes a file or a directory: a write, a sync, a
+// truncation, a create, a rename, a delete, a directory sync.
+enum class FileChange { kWrite, kSync, kTruncate, kCreate, kRename, kRemove, kSyncDirectory };
+
+// Test seam, called before every file-changing call of the engine's file
+// layer with its kind and path (for a rename the source). A crash test ends
+// the process here at the N-th call; empty = nothing is called.
+using FileChangeHook = std::function<void(FileChange, const std::filesystem::path&)>;
+void SetFileChangeHook(FileChangeHook hook);
+
 // File system helpers with engine codes.
 bool FileExists(const std::filesystem::path& path);
 Status RemoveFile(const std::filesystem::path& path);  // absent is no error

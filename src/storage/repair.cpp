@@ -39,67 +39,91 @@ Status ForEachSlot(const OsFile& file, int recLen, std::int32_t maxRef, Fn&& fn)
 
 }  // namespace
 
+// The live records are copied in their order into "<name>.TMP" (marked in
+// use, no indexes), which is synced and renamed over "<name>.DAT": until that
+// rename the data file stays as it was, so a crash or a full disk at any
+// step leaves one complete copy under the name every open uses.
+// A "<name>.SAV" is what an interrupted reorganisation of the suite's kind
+// left: the whole old data file. It is the source then; a ".DAT" beside it is
+// that run's partial result and is kept aside as "<name>.REO", not destroyed.
+// The ".SAV" is deleted only once the new data file is in place.
 Status StorageEngine::Impl::Reorganise(FileBlock::Impl& block) {
-  const auto dat = block.File(".DAT");
+  const auto dir = block.path.parent_path();
   const auto sav = block.File(".SAV");
-  if (FileExists(sav)) {
-    if (FileExists(dat)) return Status::Error(err::kSavAndDatExist);
-  } else if (FileExists(dat)) {
-    Status st = RenameFile(dat, sav);
+  auto dat = block.File(".DAT");
+  std::filesystem::path tmp = block.path, aside = block.path;
+  tmp += ".TMP";
+  aside += ".REO";
+  const bool fromSav = FileExists(sav);
+  if (fromSav && FileExists(dat)) {
+    Status st = RenameFile(dat, aside);
     if (!st.ok()) return st;
-    SyncDirectory(block.path.parent_path());
+    SyncDirectory(dir);
+  }
+  if (!FileExists(dat)) {
+    dat = block.path;
+    dat += ".DAT";
   }
   OsFile source;
-  Status st = FileExists(sav) ? source.Open(sav) : Status::Ok();
+  Status st = source.Open(fromSav ? sav : dat);
   if (!st.ok()) return st;
 
-  OsFile target;
-  st = target.Create(dat);
-  if (!st.ok()) return st;
   const std::size_t recLen = static_cast<std::size_t>(block.recLen);
   std::vector<std::uint8_t> slot0(recLen, 0);
   DataHeader header;
   header.recLen = block.recLen;
   header.numKeys = 0;
+  header.inUse = 1;  // the indexes are built next
+  OsFile target;
+  auto fail = [&](Status failed) {
+    target.Close();
+    (void)RemoveFile(tmp);
+    return failed;
+  };
+  st = target.Create(tmp);
+  if (!st.ok()) return fail(st);
   header.Encode(slot0.data());
   st = target.WriteAt(slot0.data(), recLen, 0);
-  if (!st.ok()) return st;
+  if (!st.ok()) return fail(st);
 
-  if (source.IsOpen()) {
-    std::uint64_t length = 0;
-    st = source.Size(length);
-    if (!st.ok()) return st;
-    const auto total = static_cast<std::int32_t>(
-        std::min<std::uint64_t>(length / recLen, INT32_MAX) - (length >= recLen ? 1 : 0));
-    std::vector<std::uint8_t> out;
-    out.reserve(kChunkSlots * recLen);
-    Status writeError;
-    auto flushOut = [&]() {
-      if (out.empty() || !writeError.ok()) return;
-      const std::uint64_t offset = (static_cast<std::uint64_t>(header.numRec) + 1 -
-                                    out.size() / recLen) * recLen;
-      writeError = target.WriteAt(out.data(), out.size(), offset);
-      out.clear();
-    };
-    st = ForEachSlot(source, block.recLen, -1, [&](RecordRef ref, const std::uint8_t* bytes) {
-      Progress(block, 0, ref, total);
-      if (GetI32(ConstBytes{bytes, 4}, 0) != 0) return;
-      out.insert(out.end(), bytes, bytes + recLen);
-      ++header.numRec;
-      if (out.size() >= kChunkSlots * recLen) flushOut();
-    });
-    flushOut();
-    if (st.ok()) st = writeError;
-    if (!st.ok()) return st;
-  }
+  std::uint64_t length = 0;
+  st = source.Size(length);
+  if (!st.ok()) return fail(st);
+  const auto total = static_cast<std::int32_t>(
+      std::min<std::uint64_t>(length / recLen, INT32_MAX) - (length >= recLen ? 1 : 0));
+  std::vector<std::uint8_t> out;
+  out.reserve(kChunkSlots * recLen);
+  Status writeError;
+  auto flushOut = [&]() {
+    if (out.empty() || !writeError.ok()) return;
+    const std::uint64_t offset =
+        (static_cast<std::uint64_t>(header.numRec) + 1 - out.size() / recLen) * recLen;
+    writeError = target.WriteAt(out.data(), out.size(), offset);
+    out.clear();
+  };
+  st = ForEachSlot(source, block.recLen, -1, [&](RecordRef ref, const std::uint8_t* bytes) {
+    Progress(block, 0, ref, total);
+    if (GetI32(ConstBytes{bytes, 4}, 0) != 0) return;
+    out.insert(out.end(), bytes, bytes + recLen);
+    ++header.numRec;
+    if (out.size() >= kChunkSlots * recLen) flushOut();
+  });
+  flushOut();
+  source.Close();
+  if (st.ok()) st = writeError;
+  if (!st.ok()) return fail(st);
   header.Encode(slot0.data());
   st = target.WriteAt(slot0.data(), kDataHeaderBytes, 0);
   if (st.ok()) st = target.Sync();
+  if (!st.ok()) return fail(st);
   target.Close();
-  source.Close();
-  if (!st.ok()) return st;
-  st = RemoveFile(sav);
-  SyncDirectory(block.path.parent_path());
+  st = RenameFile(tmp, dat);
+  if (!st.ok()) return fail(st);
+  SyncDirectory(dir);
+  if (fromSav) {
+    st = RemoveFile(sav);
+    SyncDirectory(dir);
+  }
   return st;
 }
 

@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <utility>
 #include <vector>
 
+#include "files/file_keys.h"
 #include "files_fixture.h"
 
 namespace korv::testing {
@@ -80,6 +82,7 @@ TEST_F(CatalogueTest, EveryFileIsCreatedWithTheSharedDefinition) {
   for (const Definition& def : Definitions()) {
     SCOPED_TRACE(def.name);
     EXPECT_EQ(SharedFileName(def.file, def.logNumber), def.name);
+    if (def.file == SharedFile::kProfiles) continue;  // only ever read: below
     FileBlock* block = catalogue->Open(def.file, def.logNumber);
     ASSERT_NE(block, nullptr);
     EXPECT_EQ(block->LogicalName(), def.name);
@@ -119,6 +122,48 @@ TEST_F(CatalogueTest, EveryFileIsCreatedWithTheSharedDefinition) {
     EXPECT_EQ(ix.size() % slot, 0u);
   }
   EXPECT_TRUE(fatal.codes.empty());
+}
+
+// KVPRO belongs to the logbook (a variable-length file): it is read by key
+// as it is found, never created, repaired or rewritten, even when another
+// program left it in use or its length is no multiple of the record length.
+TEST_F(CatalogueTest, ProfilesAreOnlyEverRead) {
+  FileBlock* missing = catalogue->OpenProfiles();
+  ASSERT_NE(missing, nullptr);
+  EXPECT_FALSE(missing->MoveFirst(1).ok());
+  catalogue->ReleaseProfiles();
+  EXPECT_FALSE(std::filesystem::exists(dir / "KVPRO.DAT"));
+
+  FileBlock* writer = engine->DefineFileBlock("PROFILE WRITER", "KVPRO", kProfileRecLen, 2, ProfileKey,
+                                              nullptr, 32, true);
+  ASSERT_NE(writer, nullptr);
+  ASSERT_TRUE(writer->DefineIndex(1, 5, false).ok());
+  ASSERT_TRUE(writer->DefineIndex(2, 20, true).ok());
+  writer->ClearRecordBuffer();
+  PutI32(writer->Record(), 4, 3);
+  ASSERT_TRUE(writer->InsertRecord().ok());
+  engine->DestroyFileBlock(writer);
+  auto dat = ReadFile("KVPRO.DAT");
+  dat[20] = 1;                         // left in use by the logbook
+  dat.insert(dat.end(), 100, '\x55');  // a variable-length tail
+  std::ofstream(dir / "KVPRO.DAT", std::ios::binary)
+      .write(reinterpret_cast<const char*>(dat.data()), static_cast<std::streamsize>(dat.size()));
+  const auto ix = ReadFile("KVPRO.IX");
+
+  FileBlock* profiles = catalogue->OpenProfiles();
+  ASSERT_NE(profiles, nullptr);
+  KeyString key;
+  key.AppendLong(3);
+  ASSERT_TRUE(profiles->FindExact(1, key).ok());
+  EXPECT_EQ(GetI32(profiles->Record(), 4), 3);
+  EXPECT_FALSE(profiles->InsertRecord().ok());  // refused, nothing written
+  catalogue->ReleaseProfiles();
+  EXPECT_EQ(ReadFile("KVPRO.DAT"), dat);
+  EXPECT_EQ(ReadFile("KVPRO.IX"), ix);
+  for (const char* left : {"KVPRO.SAV", "KVPRO.TMP", "KVPRO.REO"}) {
+    EXPECT_FALSE(std::filesystem::exists(dir / left)) << left;
+  }
+  fatal.codes.clear();  // the refused insert is the program's wrong use
 }
 
 TEST_F(CatalogueTest, QsoFileNamesUseFourDigitsAndStarsAboveThem) {

@@ -1,6 +1,7 @@
 // The setup records: every field at its offset, the rules of reading and
 // writing back, the round trip through the files that keeps every unknown
 // byte, the first start, the address, and the profile choice.
+#include "files/file_keys.h"
 #include "files/setup.h"
 
 #include <gtest/gtest.h>
@@ -637,19 +638,30 @@ TEST_F(SettingsTest, ProfileSelection) {
     std::fill(profiles->Record().begin(), profiles->Record().end(), byte);
   };
 
-  // Empty file: a cleared buffer and number 0.
+  // No profile file: a cleared buffer and number 0.
   fill(0x5A);
   EXPECT_EQ(SelectProfile(*profiles, 1), 0);
   EXPECT_TRUE(std::all_of(profiles->Record().begin(), profiles->Record().end(),
                           [](std::uint8_t b) { return b == 0; }));
+  catalogue->ReleaseProfiles();
 
+  // The logbook writes the profiles; this program only reads them.
+  FileBlock* writer = engine->DefineFileBlock("PROFILE WRITER", "KVPRO", kProfileRecLen, 2, ProfileKey,
+                                              nullptr, 32, true);
+  ASSERT_NE(writer, nullptr);
+  ASSERT_TRUE(writer->DefineIndex(1, 5, false).ok());
+  ASSERT_TRUE(writer->DefineIndex(2, 20, true).ok());
+  ASSERT_TRUE(writer->SetAutoNumberField(1, 4).ok());
   for (const char* name : {"Eins", "Zwei", "Drei"}) {
-    profiles->ClearRecordBuffer();
-    PutShortText(profiles->Record(), 8, 20, name);
-    ASSERT_TRUE(profiles->InsertRecord().ok());
+    writer->ClearRecordBuffer();
+    PutShortText(writer->Record(), 8, 20, name);
+    ASSERT_TRUE(writer->InsertRecord().ok());
   }
-  ASSERT_TRUE(profiles->ReadRecordByRef(1).ok());
-  ASSERT_TRUE(profiles->RemoveRecord(RemoveMode::kNone).ok());  // profiles 2 and 3 remain
+  ASSERT_TRUE(writer->ReadRecordByRef(1).ok());
+  ASSERT_TRUE(writer->RemoveRecord(RemoveMode::kNone).ok());  // profiles 2 and 3 remain
+  engine->DestroyFileBlock(writer);
+  profiles = catalogue->OpenProfiles();
+  ASSERT_NE(profiles, nullptr);
 
   struct Case {
     std::int32_t wanted;

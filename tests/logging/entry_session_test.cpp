@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <fstream>
+#include <map>
 
 #include "logging/entry_session_internal.h"
 #include "logging/renumber.h"
@@ -475,6 +477,41 @@ TEST_F(EntrySessionTest, SentRunningNumberKeepsGapsAfterDelete) {
   EXPECT_EQ(s.View().totalsPanel.lines[3], "        2 Pkt.");
 }
 
+// The QSO file is rewritten (a new inode) only when its numbering is not
+// what a renumbering would write; a QSO logged before the others is.
+TEST_F(EntrySessionTest, OpenAndCloseRenumberOnlyAnInconsistentNumbering) {
+  const std::int32_t log = CreateLog();
+  const std::filesystem::path dat = dir / (QsoFileName(log) + ".DAT");
+  auto inode = [&]() {
+    struct stat st {};
+    return ::stat(dat.c_str(), &st) == 0 ? st.st_ino : 0;
+  };
+  {
+    OpenSession();
+    ASSERT_TRUE(LogAt(10, "DL1ABC", "N01"));
+    ASSERT_TRUE(LogAt(20, "DL2ABC", "N02"));
+    ASSERT_TRUE(LogAt(5, "DL3ABC", "N03"));  // earlier than both: numbered 3
+    EXPECT_FALSE(NumberingConsistent(*session->qsoFile()));
+    const auto before = inode();
+    session->Close();
+    EXPECT_NE(inode(), before);  // renumbered at close
+    session.reset();
+  }
+  const auto renumbered = inode();
+  EntrySession& s = OpenSession();
+  EXPECT_TRUE(NumberingConsistent(*s.qsoFile()));
+  EXPECT_EQ(inode(), renumbered);  // not at open
+  auto qsos = Qsos();
+  ASSERT_EQ(qsos.size(), 3u);
+  std::map<std::string, std::int32_t> serial;
+  for (auto& q : qsos) serial[View(q).call()] = View(q).serialNo();
+  EXPECT_EQ(serial["DL3ABC"], 1);
+  EXPECT_EQ(serial["DL1ABC"], 2);
+  EXPECT_EQ(serial["DL2ABC"], 3);
+  s.Close();
+  EXPECT_EQ(inode(), renumbered);  // nor at close
+}
+
 TEST_F(EntrySessionTest, InterruptedRenumberingIsFinishedFromTheCopy) {
   const std::int32_t log = CreateLog();
   {
@@ -499,14 +536,14 @@ TEST_F(EntrySessionTest, InterruptedRenumberingIsFinishedFromTheCopy) {
     ASSERT_TRUE(f->DeleteFileBlockFiles().ok());
     catalogue->ReleaseQsoTemp();
     catalogue->ReleaseQsoFile(log);
-    std::ofstream(dir / kRenumberMarkerName) << log;
+    std::ofstream(dir / kLegacyRenumberMarker) << log;
   }
   EntrySession& s = OpenSession();
   auto qsos = Qsos();
   ASSERT_EQ(qsos.size(), 4u);
   EXPECT_EQ(View(qsos[3]).call(), "DL4ABC");
   EXPECT_EQ(View(qsos[3]).serialNo(), 4);
-  EXPECT_FALSE(std::filesystem::exists(dir / kRenumberMarkerName));
+  EXPECT_FALSE(std::filesystem::exists(dir / kLegacyRenumberMarker));
   EXPECT_EQ(s.totals().logCounter, 5);
 }
 

@@ -61,12 +61,13 @@ TEST_F(ProgramSessionTest, FirstStartCreatesTheSettingsAndWarnsWithoutCountryFil
   EXPECT_FALSE(session->Started());
   EXPECT_TRUE(fatal.codes.empty());
   // Closed cleanly: InUse is 0 in every data file written.
-  for (const char* name : {"KVSETUP.DAT", "KVSETUP2.DAT", "KVPREFIX.DAT", "KVPRO.DAT"}) {
+  for (const char* name : {"KVSETUP.DAT", "KVSETUP2.DAT", "KVPREFIX.DAT"}) {
     std::ifstream in(dir / name, std::ios::binary);
     char header[21];
     ASSERT_TRUE(in.read(header, sizeof header)) << name;
     EXPECT_EQ(header[20], 0) << name;
   }
+  EXPECT_FALSE(std::filesystem::exists(dir / "KVPRO.DAT"));  // the logbook's: only ever read
 }
 
 TEST_F(ProgramSessionTest, EmptyPrefixTableIsFilledFromTheCountryFile) {

@@ -315,7 +315,7 @@ const Case kCases[] = {
        f.savCopy = true;
        SetU16(f.ix, f.Header(2) + 25, 99);
      },
-     Outcome::kFatal, err::kSavAndDatExist},
+     Outcome::kRebuilt},
     {"SavAloneWithIndex", [](Files& f) { f.datToSav = true; }, Outcome::kRebuilt},
     {"SavAloneWithoutIndex",
      [](Files& f) {

@@ -450,33 +450,44 @@ TEST_F(FileBlockTest, ConversionLeftoverIsPutBackAtDefinition) {
   Restart();
   std::filesystem::rename(File(".DAT"), File(".ALT"));
   WriteAll(File(".DAT"), {});
-  // Definition works on the path as given, relative to the working directory.
-  const auto cwd = std::filesystem::current_path();
-  std::filesystem::current_path(dir);
+  // Found in the data folder, whatever the working directory is.
   DefineTestFile();
-  std::filesystem::current_path(cwd);
   EXPECT_FALSE(FileExists(File(".ALT")));
   EXPECT_FALSE(FileExists(File(".IX")));
   ASSERT_TRUE(block->FindExact(2, KeyString("A         ")).ok());
   ExpectSound();
 }
 
-TEST_F(FileBlockTest, SavBesideDatEndsTheProgramWithTheReorganisationHint) {
+TEST_F(FileBlockTest, SavBesideDatIsFinishedFromTheSavKeepingThePartialFileAside) {
+  DefineTestFile();
+  ASSERT_TRUE(Insert("A").ok());
+  ASSERT_TRUE(Insert("B").ok());
+  Restart();
+  // A reorganisation died after writing the first slot of the new file.
+  std::filesystem::rename(File(".DAT"), File(".SAV"));
+  const auto sav = ReadAll(File(".SAV"));
+  WriteAll(File(".DAT"), std::vector<std::uint8_t>(sav.begin(), sav.begin() + 2 * kTestRecLen));
+  std::filesystem::remove(File(".IX"));
+  DefineTestFile();
+  EXPECT_EQ(block->RecordCount(), 2);
+  EXPECT_TRUE(fatal.codes.empty());
+  EXPECT_FALSE(FileExists(File(".SAV")));
+  EXPECT_EQ(ReadAll(File(".REO")).size(), 2u * kTestRecLen);
+  ASSERT_TRUE(block->FindExact(2, KeyString("B         ")).ok());
+  ExpectSound();
+}
+
+TEST_F(FileBlockTest, ZeroLengthDatBesideSavInTheDataFolderIsFinishedFromTheSav) {
   DefineTestFile();
   ASSERT_TRUE(Insert("A").ok());
   Restart();
-  std::filesystem::copy_file(File(".DAT"), File(".SAV"));
-  std::filesystem::remove(File(".IX"));
-  DefineTestFile();
-  EXPECT_EQ(block->RecordCount(), -1);
-  ASSERT_EQ(fatal.codes, std::vector<int>{err::kSavAndDatExist});
-  EXPECT_EQ(fatal.messages[0],
-            "Fehlercode:    10465\n"
-            "Das Programm wird abgebrochen. \n"
-            "M\xF6gliche Fehlerursache: Reorg. fehlgeschlagen.\n"
-            "M\xF6gliche Fehlerbehebung: Tritt gleicher Fehler\n"
-            "nach Neustart wieder auf: Benennen Sie .SAV-\n"
-            "Dateien in .DAT-Dateien um.");
+  std::filesystem::rename(File(".DAT"), File(".SAV"));
+  WriteAll(File(".DAT"), {});
+  DefineTestFile();  // the data folder is not the working directory here
+  EXPECT_EQ(block->RecordCount(), 1);
+  EXPECT_TRUE(fatal.codes.empty());
+  EXPECT_FALSE(FileExists(File(".SAV")));
+  ExpectSound();
 }
 
 TEST_F(FileBlockTest, DamagedIndexPageIsFatalLogsAndDropsTheIndexFile) {

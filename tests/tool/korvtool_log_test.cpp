@@ -11,15 +11,11 @@
 
 #include "support/test_support.h"
 #include "tool/korvtool.h"
+#include "tool/tool_run.h"
 
 namespace korv::tool {
 namespace {
 
-struct Outcome {
-  int code;
-  std::string out;
-  std::string err;
-};
 
 class KorvtoolLogTest : public ::testing::Test {
  protected:
@@ -36,9 +32,7 @@ class KorvtoolLogTest : public ::testing::Test {
 
   Outcome Tool(std::vector<std::string> args) {
     args.insert(args.begin(), {"--data", dir.string()});
-    std::ostringstream out, err;
-    const int code = korv::tool::Run(args, out, err);
-    return {code, out.str(), err.str()};
+    return RunInChild(args);
   }
   static bool Contains(const std::string& text, std::string_view part) {
     return text.find(part) != std::string::npos;
