@@ -666,10 +666,11 @@ void StorageEngine::Impl::RemoveRewriteLeftovers(const FileBlock::Impl& block) {
   for (const auto& b : blocks) {
     if (b->impl_->path == base) return;  // being built right now
   }
+  // Written by this program only, so in its own letter case: no directory
+  // scan at every open.
   for (const char* ext : {".DAT", ".IX"}) {
     std::filesystem::path p = base;
     p += ext;
-    p = FindIgnoringCase(p);
     if (FileExists(p)) (void)RemoveFile(p);
   }
 }

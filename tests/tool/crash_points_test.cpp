@@ -29,6 +29,7 @@
 #include "storage/os_file.h"
 #include "support/test_support.h"
 #include "tool/korvtool.h"
+#include "tool/log_tool.h"
 #include "tool/tool_run.h"
 
 namespace korv::tool {
@@ -46,10 +47,20 @@ Args WithData(const fs::path& dir, Args args) {
   return args;
 }
 
-// Runs args in a child that ends at the crashAt-th file-changing call
+// What a child runs on the data folder.
+using Body = std::function<void(const fs::path&)>;
+
+Body Command(const Args& args) {
+  return [args](const fs::path& dir) {
+    std::ofstream out("/dev/null"), err("/dev/null");
+    (void)korv::tool::Run(WithData(dir, args), out, err);
+  };
+}
+
+// Runs body in a child that ends at the crashAt-th file-changing call
 // (0: never). Returns the number of calls the child made when it ran to its
 // end, or -1 when it was ended at crashAt.
-int RunCounting(const fs::path& dir, const Args& args, int crashAt) {
+int RunCounting(const fs::path& dir, const Body& body, int crashAt) {
   const fs::path countFile = dir.parent_path() / (dir.filename().string() + ".count");
   std::error_code ec;
   fs::remove(countFile, ec);
@@ -62,8 +73,7 @@ int RunCounting(const fs::path& dir, const Args& args, int crashAt) {
     SetFileChangeHook([](FileChange, const fs::path&) {
       if (++calls == limit) ::_exit(kCrashExit);
     });
-    std::ofstream out("/dev/null"), err("/dev/null");
-    (void)Run(WithData(dir, args), out, err);
+    body(dir);
     SetFileChangeHook({});
     std::ofstream(countFile) << calls;
     ::_exit(0);
@@ -74,6 +84,10 @@ int RunCounting(const fs::path& dir, const Args& args, int crashAt) {
   int calls = -2;
   std::ifstream(countFile) >> calls;
   return calls;
+}
+
+int RunCounting(const fs::path& dir, const Args& args, int crashAt) {
+  return RunCounting(dir, Command(args), crashAt);
 }
 
 std::vector<int> CrashPoints(int total) {
@@ -95,6 +109,7 @@ struct LogState {
   std::string problem;
   Calls calls;
   std::map<int, std::string> bySerial;
+  std::map<std::string, char> bandOf;
 };
 
 LogState ReadLog(const fs::path& dir, std::int32_t log) {
@@ -112,6 +127,7 @@ LogState ReadLog(const fs::path& dir, std::int32_t log) {
         const QsoRecord rec(QsoRecord::Record(qso->Record().data(), kQsoRecordSize));
         state.calls.insert(rec.call());
         state.bySerial[rec.serialNo()] = rec.call();
+        state.bandOf[rec.call()] = rec.band();
         st = qso->MoveNext(4);
       }
       if (st.code != err::kEndOfIndex && st.code != err::kStartOfIndex) state.sound = false;
@@ -194,15 +210,15 @@ class CrashPointsTest : public ::testing::Test {
   // Runs the operation once to count its calls, then crashes it at each
   // chosen point. afterCrash runs after the crash (work on another log).
   void TryEveryPoint(const std::string& what, const std::function<void(const fs::path&)>& prepare,
-                     const Args& args, const Calls& atLeast, const Calls& atMost,
+                     const Body& body, const Calls& atLeast, const Calls& atMost,
                      const std::function<void(const fs::path&)>& afterCrash = {}) {
     Fresh(prepare);
-    const int total = RunCounting(work, args, 0);
+    const int total = RunCounting(work, body, 0);
     ASSERT_GE(total, 0) << what;
     ExpectWhole(what + " (not crashed)", 0, atLeast, atMost);
     for (int n : CrashPoints(total)) {
       Fresh(prepare);
-      ASSERT_EQ(RunCounting(work, args, n), -1) << what << " did not reach call " << n;
+      ASSERT_EQ(RunCounting(work, body, n), -1) << what << " did not reach call " << n;
       if (afterCrash) afterCrash(work);
       ExpectWhole(what, n, atLeast, atMost);
       if (HasFatalFailure()) return;
@@ -233,23 +249,23 @@ void SetInUse(const fs::path& dat) {
 }
 
 TEST_F(CrashPointsTest, InsertInTimeOrder) {
-  TryEveryPoint("add", {}, {"add", "1", "DL7NEW", "N05", "--date", "14.11.2026", "--time", "12:45"},
+  TryEveryPoint("add", {}, Command({"add", "1", "DL7NEW", "N05", "--date", "14.11.2026", "--time", "12:45"}),
                 before.calls, Plus(before.calls, {"DL7NEW"}));
 }
 
 TEST_F(CrashPointsTest, InsertBeforeTheOthersRenumbersAtClose) {
-  TryEveryPoint("add early", {}, {"add", "1", "DL7NEW", "N05", "--date", "14.11.2026", "--time", "11:00"},
+  TryEveryPoint("add early", {}, Command({"add", "1", "DL7NEW", "N05", "--date", "14.11.2026", "--time", "11:00"}),
                 before.calls, Plus(before.calls, {"DL7NEW"}));
 }
 
 TEST_F(CrashPointsTest, DeleteWithRenumbering) {
   const std::string deleted = before.bySerial.at(5);
-  TryEveryPoint("delete", {}, {"delete", "1", "5"}, Minus(before.calls, deleted), before.calls);
+  TryEveryPoint("delete", {}, Command({"delete", "1", "5"}), Minus(before.calls, deleted), before.calls);
 }
 
 TEST_F(CrashPointsTest, DeleteCrashedThenAnotherLogIsWorkedOn) {
   const std::string deleted = before.bySerial.at(5);
-  TryEveryPoint("delete, then log 2", {}, {"delete", "1", "5"}, Minus(before.calls, deleted), before.calls,
+  TryEveryPoint("delete, then log 2", {}, Command({"delete", "1", "5"}), Minus(before.calls, deleted), before.calls,
                 [](const fs::path& dir) {
                   const Outcome o = RunInChild(WithData(dir, {"delete", "2", "1"}));
                   EXPECT_EQ(o.code, kExitOk) << o.err;
@@ -257,15 +273,49 @@ TEST_F(CrashPointsTest, DeleteCrashedThenAnotherLogIsWorkedOn) {
                 });
 }
 
+// The edit dialog moves a QSO to another band: stored, renumbered,
+// recalculated, in the logging window's own session.
+TEST_F(CrashPointsTest, EditWithRenumbering) {
+  const Body edit = [](const fs::path& dir) {
+    std::ofstream out("/dev/null"), err("/dev/null");
+    const CommandEnv env{dir, out, err};
+    LogTool tool(env, false);
+    if (!tool.Start() || !tool.FindLog(1)) return;
+    std::vector<std::uint8_t> header = tool.HeaderBytes();
+    EntrySession s(tool.Logging(), header, tool.RulesFor(header));
+    if (!s.Open()) return;
+    FileBlock* f = s.qsoFile();
+    KeyString key;
+    key.AppendLong(11);
+    if (f->FindExact(13, key).ok()) {
+      const std::uint32_t recordNo = QsoRecord(QsoRecord::Record(f->Record().data(), kQsoRecordSize)).recordNo();
+      if (auto form = s.EditFormOf(recordNo)) {
+        QsoEditFields fields = form->fields;
+        fields.band = 'c';  // 80 m to 40 m
+        (void)s.ChangeQso(recordNo, fields);
+      }
+    }
+    s.Close();
+  };
+  // The edit itself must have happened when nothing crashed.
+  Fresh({});
+  ASSERT_GT(RunCounting(work, edit, 0), 0);
+  const LogState edited = ReadLog(work, 1);
+  EXPECT_EQ(edited.calls, before.calls);
+  EXPECT_EQ(before.bandOf.at(before.bySerial.at(11)), 'b');
+  EXPECT_EQ(edited.bandOf.at(before.bySerial.at(11)), 'c');
+  TryEveryPoint("edit", {}, edit, before.calls, before.calls);
+}
+
 TEST_F(CrashPointsTest, AdifImport) {
   const fs::path adif = *base_ / "import.adi";
-  TryEveryPoint("import-adif", {}, {"import-adif", "1", adif.string()}, before.calls,
+  TryEveryPoint("import-adif", {}, Command({"import-adif", "1", adif.string()}), before.calls,
                 Plus(before.calls, {"DL1IMP", "DL2IMP", "DL3IMP"}));
 }
 
 TEST_F(CrashPointsTest, RepairOfAFileLeftInUse) {
   TryEveryPoint("repair", [](const fs::path& dir) { SetInUse(dir / "KVLK0001.DAT"); },
-                {"check", "KVLK0001"}, before.calls, before.calls);
+                Command({"check", "KVLK0001"}), before.calls, before.calls);
 }
 
 TEST_F(CrashPointsTest, FinishingAnInterruptedReorganisation) {
@@ -278,7 +328,7 @@ TEST_F(CrashPointsTest, FinishingAnInterruptedReorganisation) {
     in.read(head.data(), static_cast<std::streamsize>(head.size()));
     std::ofstream(dir / "KVLK0001.DAT", std::ios::binary).write(head.data(), in.gcount());
   };
-  TryEveryPoint("finish .SAV", prepare, {"check", "KVLK0001"}, before.calls, before.calls);
+  TryEveryPoint("finish .SAV", prepare, Command({"check", "KVLK0001"}), before.calls, before.calls);
   // Nothing of the partial file is destroyed: it is kept aside.
   Fresh(prepare);
   const Outcome o = RunInChild(WithData(work, {"check", "KVLK0001"}));
@@ -298,7 +348,7 @@ TEST_F(CrashPointsTest, CrashDuringTheRecoveryOfACrash) {
     auto prepare = [first](const fs::path& dir) {
       ASSERT_EQ(RunCounting(dir, {"delete", "1", "5"}, first), -1);
     };
-    TryEveryPoint("recovery after delete crash " + std::to_string(first), prepare, {"check"},
+    TryEveryPoint("recovery after delete crash " + std::to_string(first), prepare, Command({"check"}),
                   Minus(before.calls, deleted), before.calls);
   }
 }
