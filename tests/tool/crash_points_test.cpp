@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -216,7 +217,9 @@ class CrashPointsTest : public ::testing::Test {
     const int total = RunCounting(work, body, 0);
     ASSERT_GE(total, 0) << what;
     ExpectWhole(what + " (not crashed)", 0, atLeast, atMost);
-    for (int n : CrashPoints(total)) {
+    const std::vector<int> points = CrashPoints(total);
+    std::printf("%s: %d file-changing calls, %zu crash points tried\n", what.c_str(), total, points.size());
+    for (int n : points) {
       Fresh(prepare);
       ASSERT_EQ(RunCounting(work, body, n), -1) << what << " did not reach call " << n;
       if (afterCrash) afterCrash(work);
