@@ -175,7 +175,11 @@ int RunNew(const CommandEnv& env, CommandArgs args) {
     parts.resize(4);
     c.operatorName = parts[0];
     c.street = parts[1];
-    c.postcodeTown = parts[2];
+    // "POSTCODE TOWN": split at the first blank, so that a town without a
+    // postcode (" Musterstadt") leaves the postcode empty.
+    const std::size_t blank = parts[2].find(' ');
+    c.postcode = parts[2].substr(0, blank);
+    c.town = blank == std::string::npos ? std::string() : parts[2].substr(blank + 1);
     c.country = parts[3];
   }
   if (p.Flag("rst-free")) c.rstSentFixed = c.rstReceivedFixed = false;

@@ -1,8 +1,10 @@
 #include "common/dates.h"
 
+#include <algorithm>
 #include <chrono>
 #include <initializer_list>
 #include <utility>
+#include <vector>
 
 #include "common/text.h"
 
@@ -194,75 +196,109 @@ TimeOfDay TimeFromText(std::string_view text, std::string_view picture) {
   return hour * 3600 + minute * 60 + second;
 }
 
+namespace {
+
+bool Digits(std::string_view s, std::size_t least, std::size_t most) {
+  return s.size() >= least && s.size() <= most &&
+         std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+int NumberOf(std::string_view digits) {
+  int v = 0;
+  for (char c : digits) v = v * 10 + (c - '0');
+  return v;
+}
+
+// Splits at every separator; more than `most` parts: empty.
+std::vector<std::string_view> SplitAt(std::string_view t, std::string_view separators, std::size_t most) {
+  std::vector<std::string_view> parts;
+  std::size_t from = 0;
+  for (;;) {
+    const std::size_t at = t.find_first_of(separators, from);
+    parts.push_back(t.substr(from, at == std::string_view::npos ? std::string_view::npos : at - from));
+    if (at == std::string_view::npos) break;
+    from = at + 1;
+    if (parts.size() == most) return {};
+  }
+  return parts;
+}
+
+}  // namespace
+
 std::string CompleteDateText(std::string_view text, DayNumber today) {
   const std::string_view t = TrimBlanksTabsView(text);
   const std::size_t n = t.size();
-  std::string year;
-  AppendNumber(year, CivilFromDayNumber(today).year, 4);
-  const std::string_view y = year;
-  const std::string_view c = y.substr(0, 2);
-
-  // 1-based character of t, and the part of k characters from position i.
-  auto at = [t](std::size_t i) { return std::string_view(t.substr(i - 1, 1)); };
-  auto part = [t](std::size_t i, std::size_t k) { return t.substr(i - 1, k); };
-  auto century = [c](std::string_view yy) {
-    return static_cast<unsigned char>(yy[0]) >= '5' ? std::string_view("19") : c;
-  };
-  const bool hasDot = t.find('.') != std::string_view::npos;
-  auto dotAt = [t, n](std::size_t i) { return n >= i && t[i - 1] == '.'; };
-
-  std::string out;
-  out.reserve(10);
-  auto build = [&out](std::initializer_list<std::string_view> pieces) {
-    for (std::string_view piece : pieces) out.append(piece);
-    return std::move(out);
-  };
-  switch (n) {
-    case 2:
-      return build({"0", at(1), ".0", at(2), ".", y});
-    case 3:
-      if (hasDot) return build({"0", at(1), ".0", at(3), ".", y});
-      return build({part(1, 2), ".0", at(3), ".", y});
-    case 4:
-      if (dotAt(2)) return build({"0", at(1), ".", part(3, 2), ".", y});
-      if (hasDot) return build({part(1, 2), ".0", at(4), ".", y});
-      return build({part(1, 2), ".", part(3, 2), ".", y});
-    case 5:
-      if (!hasDot) return build({part(1, 2), ".0", at(3), ".", century(part(4, 2)), part(4, 2)});
-      return build({t, ".", y});
-    case 6:
-      if (dotAt(3)) return build({t, y});
-      if (dotAt(2)) return build({"0", at(1), ".0", at(3), ".", century(part(5, 2)), part(5, 2)});
-      return build({part(1, 2), ".", part(3, 2), ".", century(part(5, 2)), part(5, 2)});
-    case 7:
-      if (dotAt(3)) return build({part(1, 2), ".0", at(4), ".", century(part(6, 2)), part(6, 2)});
-      if (dotAt(2))
-        return build({"0", at(1), ".", part(3, 2), ".", century(part(6, 2)), part(6, 2)});
-      break;
-    case 8:
-      if (!hasDot) return build({part(1, 2), ".", part(3, 2), ".", part(5, 4)});
-      return build({part(1, 2), ".", part(4, 2), ".", century(part(7, 2)), part(7, 2)});
-    default:
-      break;
+  std::string_view d, m, y;
+  if (t.find('.') != std::string_view::npos) {
+    // d.m, d.m., d.m.yy, d.m.yyyy with one or two digits for day and month
+    const std::vector<std::string_view> parts = SplitAt(t, ".", 3);
+    if (parts.size() < 2) return std::string(t);
+    d = parts[0];
+    m = parts[1];
+    if (parts.size() == 3) y = parts[2];
+  } else if (Digits(t, 2, 8)) {
+    switch (n) {
+      case 2: d = t.substr(0, 1), m = t.substr(1, 1); break;                       // dm
+      case 3: d = t.substr(0, 2), m = t.substr(2, 1); break;                       // ddm
+      case 4: d = t.substr(0, 2), m = t.substr(2, 2); break;                       // ddmm
+      case 5: d = t.substr(0, 2), m = t.substr(2, 1), y = t.substr(3, 2); break;   // ddmyy
+      case 6: d = t.substr(0, 2), m = t.substr(2, 2), y = t.substr(4, 2); break;   // ddmmyy
+      case 8: d = t.substr(0, 2), m = t.substr(2, 2), y = t.substr(4, 4); break;   // ddmmyyyy
+      default: return std::string(t);
+    }
+  } else {
+    return std::string(t);
   }
-  return std::string(t);
+  if (!Digits(d, 1, 2) || !Digits(m, 1, 2) || !(y.empty() || Digits(y, 2, 2) || Digits(y, 4, 4))) {
+    return std::string(t);
+  }
+  const int thisYear = CivilFromDayNumber(today).year;
+  int year = thisYear;
+  if (y.size() == 4) {
+    year = NumberOf(y);
+  } else if (y.size() == 2) {
+    // The century is 19 from the year 50 on, else this year's.
+    year = (y[0] >= '5' ? 1900 : thisYear / 100 * 100) + NumberOf(y);
+  }
+  std::string out;
+  AppendNumber(out, NumberOf(d), 2);
+  out += '.';
+  AppendNumber(out, NumberOf(m), 2);
+  out += '.';
+  AppendNumber(out, year, 4);
+  // What is no date stays as typed, for the caller to refuse.
+  return DateFromText(out) == kNoDate ? std::string(t) : out;
 }
 
 std::string CompleteTimeText(std::string_view text) {
   const std::string_view t = TrimBlanksTabsView(text);
+  std::string_view h, m, sec;
+  if (t.find_first_of(":.") != std::string_view::npos) {
+    // h:m, h:mm, hh:m, hh:mm, with ":ss" optional; "." also separates
+    const std::vector<std::string_view> parts = SplitAt(t, ":.", 3);
+    if (parts.size() < 2) return std::string(t);
+    h = parts[0];
+    m = parts[1];
+    if (parts.size() == 3) sec = parts[2];
+    if (parts.size() == 3 && !Digits(sec, 1, 2)) return std::string(t);
+  } else if (Digits(t, 3, 4)) {
+    h = t.substr(0, t.size() - 2);  // hmm, hhmm
+    m = t.substr(t.size() - 2);
+  } else {
+    return std::string(t);
+  }
+  if (!Digits(h, 1, 2) || !Digits(m, 1, 2)) return std::string(t);
+  const int hour = NumberOf(h), minute = NumberOf(m), second = sec.empty() ? 0 : NumberOf(sec);
+  if (hour > 23 || minute > 59 || second > 59) return std::string(t);  // no time: as typed
   std::string out;
-  if (t.size() == 4) {
-    if (t.find_first_of(":.") != std::string_view::npos) {
-      out.append("0").append(t.substr(0, 1)).append(":").append(t.substr(2, 2));
-    } else {
-      out.append(t.substr(0, 2)).append(":").append(t.substr(2, 2));
-    }
-    return out;
+  AppendNumber(out, hour, 2);
+  out += ':';
+  AppendNumber(out, minute, 2);
+  if (!sec.empty()) {
+    out += ':';
+    AppendNumber(out, second, 2);
   }
-  if (t.size() == 3 && t.find(':') == std::string_view::npos) {
-    return out.append("0").append(t.substr(0, 1)).append(":").append(t.substr(1, 2));
-  }
-  return std::string(t);
+  return out;
 }
 
 }  // namespace korv

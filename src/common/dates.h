@@ -72,30 +72,20 @@ std::string TimeToText(TimeOfDay time, std::string_view picture = "hh:mm:ss");
 // A picture without s reads the seconds as 0. kNoTime for anything else.
 TimeOfDay TimeFromText(std::string_view text, std::string_view picture = "hh:mm:ss");
 
-// Completes a typed date (the text of a date field) to "dd.mm.yyyy". The text
-// is trimmed of blanks and tabs (t, length n, 1-based t1..tn); Y is the year
-// of `today` in four digits and C its first two digits. A two-digit year yy
-// gets the century "19" when its first character is "5" or higher, else C.
-//   n  form                 result
-//   2  dm                   0d.0m.Y
-//   3  d.m (any ".")        0d.0m.Y            ddm (no ".")   dd.0m.Y
-//   4  d.mm ("." at 2)      0d.mm.Y            dd.m ("." elsewhere)  dd.0m.Y
-//      ddmm (no ".")        dd.mm.Y
-//   5  ddmyy (no ".")       dd.0m.<century>yy  dd.mm (any ".")  t.Y
-//   6  dd.mm. ("." at 3)    tY                 d.m.yy ("." at 2)  0d.0m.<century>yy
-//      ddmmyy (otherwise)   dd.mm.<century>yy
-//   7  dd.m.yy ("." at 3)   dd.0m.<century>yy  d.mm.yy ("." at 2)  0d.mm.<century>yy
-//   8  ddmmyyyy (no ".")    dd.mm.yyyy         dd.mm.yy (any ".")  dd.mm.<century>yy
-//   otherwise               t unchanged
-// The parts are taken by position; digits and the date's existence are the
-// business of DateFromText. REQUIRES: `today` in 0..kMaxDayNumber (else Y is
-// "0000").
+// Completes a typed date (the text of a date field) to "dd.mm.yyyy". The
+// text is trimmed of blanks and tabs. With dots: day and month of one or two
+// digits, then nothing, an empty year ("24.12."), two or four digits
+// ("1.3.", "12.3.09", "1.3.2009"). Without: dm, ddm, ddmm, ddmyy, ddmmyy,
+// ddmmyyyy. A missing year is today's; a two-digit year is in the 1900s from
+// 50 on, else in today's century. A text that gives no existing date is
+// returned trimmed but otherwise as typed, for the caller to refuse.
 std::string CompleteDateText(std::string_view text, DayNumber today);
 
-// Completes a typed time (the text of a time field). The text is trimmed
-// (t, length n): n = 4 with ":" or "." anywhere gives "0" t1 ":" t3 t4;
-// n = 4 otherwise t1 t2 ":" t3 t4; n = 3 without ":" gives "0" t1 ":" t2 t3;
-// any other text is returned trimmed. "930" -> "09:30", "9.30" -> "09:30".
+// Completes a typed time (the text of a time field) to "hh:mm", or
+// "hh:mm:ss" when seconds were typed: "930" and "9.30" -> "09:30", "12:3" ->
+// "12:03", "1415" -> "14:15". A text that gives no time of day (hour above
+// 23, minute or second above 59, no digits) is returned trimmed but
+// otherwise as typed, for the caller to refuse; "00:00" is midnight.
 std::string CompleteTimeText(std::string_view text);
 
 }  // namespace korv

@@ -52,12 +52,13 @@ bool TKBrowser::BelowRange(const KeyString& key) const {
   return KeyString::CompareKeys(Head(key, lower_.size()), lower_.view()) < 0;
 }
 
-std::vector<std::string> TKBrowser::SplitColumns(std::string_view text) {
+std::vector<std::string> TKBrowser::SplitColumns(std::string_view text, bool oem) {
   std::vector<std::string> parts;
   std::size_t start = 0;
   for (;;) {
     const std::size_t end = text.find(';', start);
-    parts.push_back(DosToAnsi(text.substr(start, end == std::string_view::npos ? end : end - start)));
+    const std::string_view part = text.substr(start, end == std::string_view::npos ? end : end - start);
+    parts.push_back(oem ? DosToAnsi(part) : std::string(part));
     if (end == std::string_view::npos) break;
     start = end + 1;
   }

@@ -276,7 +276,7 @@ class TKBrowser {
   const std::string& HeaderText() const { return header_; }
   const std::string& OrderCaption() const { return orderCaption_; }
   // The header split into columns, ready for display.
-  std::vector<std::string> HeaderColumns() const { return SplitColumns(header_); }
+  std::vector<std::string> HeaderColumns() const { return SplitColumns(header_, oemRows_); }
   // The IndexNumber a click on the 0-based column would choose; 0 = none.
   int ColumnOrder(int column) const;
   // A click on a column title: selects the sort-list entry whose
@@ -313,8 +313,12 @@ class TKBrowser {
 
   static bool KeyInRange(const KeyString& key, const KeyString& lower, const KeyString& upper);
   // A row or header text split at ";", each part converted from the DOS
-  // code page of older records (umlauts) for display.
-  static std::vector<std::string> SplitColumns(std::string_view text);
+  // code page of older records (umlauts) for display unless oem is false
+  // (rows built from texts that are Windows-1252 already).
+  static std::vector<std::string> SplitColumns(std::string_view text, bool oem = true);
+  // Whether the rows come from records in the DOS code page (default yes).
+  void SetRowsInOemCodePage(bool oem) { oemRows_ = oem; }
+  bool RowsInOemCodePage() const { return oemRows_; }
 
  private:
   bool InRange(const KeyString& key) const { return KeyInRange(key, lower_, upper_); }
@@ -339,6 +343,7 @@ class TKBrowser {
   TKBrowserEvents events_;
   TKBrowserView* view_ = nullptr;
   RowReadQuieting quieting_;
+  bool oemRows_ = true;
 
   FileBlock* fileBlock_ = nullptr;
   int index_ = 0;

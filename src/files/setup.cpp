@@ -298,6 +298,9 @@ Status WriteAddress(FileCatalogue& catalogue, const OwnStation& station) {
     PutShortText(rec, L::kCountry, 50, station.country);
     PutShortText(rec, L::kDok, 10, station.dok);
     PutShortText(rec, L::kLabelLocator, 6, station.labelLocator);
+    // The locator typed with the address goes in with it, not only at the
+    // program's end (a fatal error would lose it).
+    PutShortText(rec, L::kOwnLocator, 6, station.locator);
     st = setup->UpdateRecord();
   }
   catalogue.ReleaseSetup();

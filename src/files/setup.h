@@ -140,7 +140,8 @@ Status SaveSettings(FileCatalogue& catalogue, const ProgramSettings& settings, D
 // around the read). A file without a record gives level-1 status.
 Status ReadOwnStation(FileCatalogue& catalogue, OwnStation& station);
 // The configuration window's address: name, street, postcode and town,
-// country, DOK and label locator, written into the record at once.
+// country, DOK, the own locator (and the label locator as read), written
+// into the record at once.
 Status WriteAddress(FileCatalogue& catalogue, const OwnStation& station);
 
 // Makes the profile `wanted` the current record of KVPRO (index 1, key

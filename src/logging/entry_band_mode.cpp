@@ -24,6 +24,10 @@ std::vector<BandIndex> EntrySession::Bands() const {
 void EntrySession::ChangeBand(BandIndex band) {
   if (qsoFile_ == nullptr || band == 0) return;
   CollectEntryQuietly();
+  // The entry counted on the band it leaves: that band's count goes back to
+  // the stored QSOs' before the new band's tables count the entry.
+  tables_.Withdraw();
+  RefreshAfterCountChange();
   band_ = band;
   QsoRecord e = entry();
   e.SetBand(band);

@@ -4,6 +4,8 @@
 // handlers of the fields that run them.
 #include "logging/entry_session.h"
 
+#include <algorithm>
+
 #include "common/text.h"
 #include "files/call_book.h"
 #include "files/file_keys.h"
@@ -165,7 +167,7 @@ void EntrySession::CheckCallOnExit() {
 
 bool EntrySession::EntryIsValid(bool quiet) {
   QsoRecord e = entry();
-  if (e.qsoDate() <= 0 || e.qsoTime() <= 0) return false;
+  if (e.qsoDate() <= 0 || e.qsoTime() < 0) return false;  // 00:00:00 is a time
   if (!CallIsValid(e.call(), context_.settings.suffixes)) return false;
   if (rules_.listenerLog != 0 && e.call2().empty()) return false;
   DuplicateQuery q;
@@ -300,9 +302,19 @@ bool EntrySession::LeaveField(EntryField field, bool withEnter) {
     const double mhz = static_cast<double>(e.frequency());
     if (mhz > 0) {
       const BandIndex b = BandFromFrequency(mhz);
-      if (IsBand(b)) {
+      const std::vector<BandIndex> bands = Bands();
+      const bool contestBand = IsBand(b) && std::find(bands.begin(), bands.end(), b) != bands.end();
+      if (contestBand) {
         if (b != band_) ChangeBand(b);
       } else {
+        // The band stays; a frequency on a band the contest does not have
+        // is refused (the QSO would count where no band column shows it).
+        if (IsBand(b)) {
+          context_.platform->Beep();
+          context_.platform->Inform(PickText(context_.uiGerman,
+                                             "Die Frequenz liegt auf keinem Band dieses Contests.",
+                                             "The frequency is on no band of this contest."));
+        }
         entry().SetFrequency(static_cast<float>(BandFrequencyFromText(BandName(band_))));
       }
     }

@@ -66,7 +66,7 @@ std::optional<QsoEditForm> EntrySession::EditFormOf(std::uint32_t recordNo) {
   form.freeMode = std::find(modes.begin(), modes.end(), f.mode) == modes.end();
   f.band = r.band();
   f.date = r.qsoDate() > 0 ? DateToText(r.qsoDate()) : std::string();
-  f.time = r.qsoTime() > 0 ? TimeToText(r.qsoTime(), form.timePicture) : std::string();
+  f.time = r.qsoTime() >= 0 ? TimeToText(r.qsoTime(), form.timePicture) : std::string();
   f.qslSend = r.qslSend() == 0 ? std::string() : std::string(1, r.qslSend());
   f.qslRcvd = r.qslRcvd() == 0 ? std::string() : std::string(1, r.qslRcvd());
   const bool prefixOption = rules_.multiplierKinds.test(1);

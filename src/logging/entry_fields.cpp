@@ -263,7 +263,7 @@ void EntrySession::ShowRecord() {
   put(EntryField::kRcvd4, lower.field4);
   put(EntryField::kCall2, listener ? e.call2() : std::string());
   put(EntryField::kDate, e.qsoDate() > 0 ? DateToText(e.qsoDate()) : std::string());
-  put(EntryField::kTime, e.qsoTime() > 0 ? TimeToText(e.qsoTime()) : std::string());
+  put(EntryField::kTime, e.qsoTime() >= 0 ? TimeToText(e.qsoTime()) : std::string());
   put(EntryField::kFreq, e.frequency() > 0 ? TrimBlanksTabs(FormatPicture(static_cast<double>(e.frequency()), "#####,###"))
                                            : std::string());
   const std::string nq = e.nameQth();
@@ -275,14 +275,16 @@ void EntrySession::ShowRecord() {
 
 void EntrySession::CollectEntry() {
   QsoRecord e = entry();
-  std::string call = Upper(texts_[FieldSlot(EntryField::kCall)]);
+  // Blanks and tabs around the call are no part of it; only blanks inside
+  // separate its parts, like "-".
+  std::string call = Upper(TrimBlanksTabs(texts_[FieldSlot(EntryField::kCall)]));
   std::replace(call.begin(), call.end(), '-', '/');
   std::replace(call.begin(), call.end(), ' ', '/');
   if (!call.empty() && call.back() == '#') {
     call.pop_back();
     call += "/P";
   }
-  call = Cut(TrimBlanksTabs(call), 12);
+  call = Cut(call, 12);
   e.SetCall(call);
   if (rules_.listenerLog != 0) e.SetCall2(Cut(Upper(TrimBlanksTabs(texts_[FieldSlot(EntryField::kCall2)])), 12));
 

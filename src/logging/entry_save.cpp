@@ -97,7 +97,8 @@ bool EntrySession::Save(SaveSender sender) {
   QsoRecord e = entry();
   // Both callers check the entry first; an entry that is not valid (for
   // example a duplicate stored meanwhile) is never stored.
-  if (e.qsoDate() <= 0 || e.qsoTime() <= 0 || !CallIsValid(e.call(), context_.settings.suffixes)) return false;
+  // Midnight is a time (0); no time is -1.
+  if (e.qsoDate() <= 0 || e.qsoTime() < 0 || !CallIsValid(e.call(), context_.settings.suffixes)) return false;
   lastFrequency_ = e.frequency();
   // The multiplier columns and the tables follow the values as stored.
   EvaluateEntryMultipliers();

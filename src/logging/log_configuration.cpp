@@ -11,6 +11,7 @@ namespace korv {
 namespace {
 
 constexpr int kDirectoryIndexByNumber = 3;
+constexpr const char* kNoValidTime = "Eingabe einer g\xFCltigen Uhrzeit (HH:MM) notwendig.";
 
 std::string UpperAscii(std::string s) {
   for (char& c : s) {
@@ -25,23 +26,22 @@ DayNumber DateOf(const std::string& text, DayNumber today) {
   return DateFromText(CompleteDateText(trimmed, today));
 }
 
+// A typed time; kNoTime for a text that is no time of day, 0 for none (the
+// header keeps 0 for "not set"; midnight is 0 as well, told apart by the
+// flag that the time was typed).
 TimeOfDay TimeOf(const std::string& text) {
   std::string t = CompleteTimeText(TrimBlanksTabs(text));
   if (t.empty()) return 0;
   if (t.size() == 5) t += ":00";
-  const TimeOfDay v = TimeFromText(t);
-  return v == kNoTime ? 0 : v;
+  return TimeFromText(t);
 }
 
-std::string TimeText(TimeOfDay t) { return t <= 0 ? std::string() : TimeToText(t, "hh:mm"); }
+bool TimeTyped(const std::string& text) { return !TrimBlanksTabs(text).empty(); }
+
+std::string TimeText(TimeOfDay t) { return t < 0 ? std::string() : TimeToText(t, "hh:mm"); }
 std::string DateText(DayNumber d) { return d <= 0 ? std::string() : DateToText(d); }
 
 }  // namespace
-
-std::string PostcodeOf(std::string_view postcodeTown) {
-  const std::string trimmed = TrimBlanksTabs(postcodeTown);
-  return trimmed.substr(0, trimmed.find(' '));
-}
 
 bool UsesLdk(const ContestRules& rules, ContestCode code) {
   return code == 'A' || rules.multiplierKinds.test(17);
@@ -106,12 +106,14 @@ LogConfiguration NewLogConfiguration(const ProgramSettings& settings, const Cont
   c.swlNumber = settings.own.swlNumber;
   c.operatorName = settings.own.name;
   c.street = settings.own.street;
-  c.postcodeTown = settings.own.town.empty() ? settings.own.postcode : settings.own.postcode + " " + settings.own.town;
+  c.postcode = settings.own.postcode;
+  c.town = settings.own.town;
   c.country = settings.own.country;
   c.startDate = rules.defaultStartDate;
   c.endDate = rules.defaultEndDate;
   c.startTime = rules.defaultStartTime.substr(0, 5);
   c.endTime = rules.defaultEndTime.substr(0, 5);
+  c.bandAutomaticOffered = rules.bandAutoAllowed != 0;
   return c;
 }
 
@@ -121,8 +123,15 @@ LogConfiguration ConfigurationFromHeader(const ContestHeader& h, const ProgramSe
   c.name = h.name();
   if (h.startDate() > 0) c.startDate = DateText(h.startDate());
   if (h.endDate() > 0) c.endDate = DateText(h.endDate());
-  if (h.startTime() > 0) c.startTime = TimeText(h.startTime());
-  if (h.endTime() > 0) c.endTime = TimeText(h.endTime());
+  const auto typed = [&h](ManualDateField field) {
+    return (h.manualDateFlags() & (1u << static_cast<unsigned>(field))) != 0;
+  };
+  if (h.startTime() > 0 || (h.startTime() == 0 && typed(ManualDateField::kStartTime))) {
+    c.startTime = TimeText(h.startTime());
+  }
+  if (h.endTime() > 0 || (h.endTime() == 0 && typed(ManualDateField::kEndTime))) {
+    c.endTime = TimeText(h.endTime());
+  }
   c.locator = h.locator();
   c.dok = UsesLdk(rules, h.contestCode()) ? h.ldk() : h.dok();
   c.call = h.ownCall();
@@ -137,7 +146,8 @@ LogConfiguration ConfigurationFromHeader(const ContestHeader& h, const ProgramSe
   c.timeAutomatic = h.timeAutomatic() != 0;
   c.rstSentFixed = h.rstSentFree() == 0;
   c.rstReceivedFixed = h.rstReceivedFree() == 0;
-  c.bandAutomatic = h.bandAutomatic() != 0;
+  c.bandAutomatic = h.bandAutomatic() != 0 && c.bandAutomaticOffered;
+  c.settingsLocked = h.settingsLocked() != 0;
   c.qslSentDefault = h.qslSentDefault();
   c.qslReceivedDefault = h.qslReceivedDefault();
   c.manualDateFlags = h.manualDateFlags();
@@ -150,7 +160,8 @@ ConfigurationField CheckConfiguration(const LogConfiguration& c, const ContestRu
     platform.Inform("Eingabe eines Contest-Namens notwendig.");
     return ConfigurationField::kName;
   }
-  if (PostcodeOf(c.postcodeTown).empty()) {
+  // The postcode field itself: a town typed without one is not a postcode.
+  if (TrimBlanksTabs(c.postcode).empty()) {
     platform.Inform("Angabe der Postleitzahl und des Ortes notwendig.");
     return ConfigurationField::kPostcode;
   }
@@ -179,6 +190,15 @@ ConfigurationField CheckConfiguration(const LogConfiguration& c, const ContestRu
     platform.Inform("Eingabe eines Contest-Datums notwendig.");
     return ConfigurationField::kEndDate;
   }
+  // A time that is no time of day is refused, never stored as "not set".
+  if (TimeTyped(c.startTime) && TimeOf(c.startTime) == kNoTime) {
+    platform.Inform(kNoValidTime);
+    return ConfigurationField::kStartTime;
+  }
+  if (TimeTyped(c.endTime) && TimeOf(c.endTime) == kNoTime) {
+    platform.Inform(kNoValidTime);
+    return ConfigurationField::kEndTime;
+  }
   if (c.clock == ComputerClock::kUnset) {
     platform.Inform("Es wurde nicht bestimmt, ob der Computer mit Ortszeit l\xE4uft.");
     return ConfigurationField::kClock;
@@ -197,8 +217,10 @@ bool SaveConfiguration(const LogConfiguration& c, const ContestRules& rules, Con
   const DayNumber end = DateOf(c.endDate, today);
   h.SetStartDate(start == kNoDate ? 0 : start);
   h.SetEndDate(end == kNoDate ? 0 : end);
-  h.SetStartTime(TimeOf(c.startTime));
-  h.SetEndTime(TimeOf(c.endTime));
+  const TimeOfDay from = TimeOf(c.startTime);
+  const TimeOfDay to = TimeOf(c.endTime);
+  h.SetStartTime(from == kNoTime ? 0 : from);
+  h.SetEndTime(to == kNoTime ? 0 : to);
   h.SetName(TrimBlanksTabs(c.name));
   h.SetLocator(UpperAscii(TrimBlanksTabs(c.locator)));
   if (UsesLdk(rules, code)) {
@@ -219,7 +241,7 @@ bool SaveConfiguration(const LogConfiguration& c, const ContestRules& rules, Con
   h.SetStartModeSsb(c.startMode == StartMode::kSsb ? kHeaderByteOn : 0);
   h.SetStartModeFm(c.startMode == StartMode::kFm ? kHeaderByteOn : 0);
   h.SetStartModePr(c.startMode == StartMode::kPr ? kHeaderByteOn : 0);
-  h.SetBandAutomatic(c.bandAutomatic ? kHeaderByteOn : 0);
+  h.SetBandAutomatic(c.bandAutomatic && rules.bandAutoAllowed != 0 ? kHeaderByteOn : 0);
   h.SetManualDateFlags(c.manualDateFlags);
   h.MarkSaved();
 
@@ -232,10 +254,8 @@ bool SaveConfiguration(const LogConfiguration& c, const ContestRules& rules, Con
   settings.own.swlNumber = TrimBlanksTabs(c.swlNumber).substr(0, 14);
   settings.own.name = TrimBlanksTabs(c.operatorName);
   settings.own.street = TrimBlanksTabs(c.street);
-  const std::string pt = TrimBlanksTabs(c.postcodeTown);
-  const std::size_t blank = pt.find(' ');
-  settings.own.postcode = pt.substr(0, blank);
-  settings.own.town = blank == std::string::npos ? std::string() : TrimBlanksTabs(pt.substr(blank + 1));
+  settings.own.postcode = TrimBlanksTabs(c.postcode);
+  settings.own.town = TrimBlanksTabs(c.town);
   settings.own.country = TrimBlanksTabs(c.country);
   settings.own.dok = UpperAscii(TrimBlanksTabs(c.dok));
   (void)WriteAddress(*target.catalogue, settings.own);

@@ -31,7 +31,8 @@ struct LogConfiguration {
   std::string swlNumber;
   std::string operatorName;
   std::string street;
-  std::string postcodeTown;  // postcode, one blank, town
+  std::string postcode;
+  std::string town;
   std::string country;
   int participationType = 0;  // 1-based; 0 none chosen
   bool participationEnabled = true;
@@ -42,6 +43,11 @@ struct LogConfiguration {
   bool rstSentFixed = true;
   bool rstReceivedFixed = true;
   bool bandAutomatic = false;
+  // What the three "automatisch" boxes may be: the band box only where the
+  // contest offers it; all three locked (and both RST boxes free) by a
+  // header whose settings another program locked.
+  bool bandAutomaticOffered = true;
+  bool settingsLocked = false;
   char qslSentDefault = 0;
   char qslReceivedDefault = 0;
   bool sentExchangeEditable = false;  // "RSTs nicht sperren"
@@ -59,12 +65,11 @@ enum class ConfigurationField {
   kCall,
   kStartDate,
   kEndDate,
+  kStartTime,
+  kEndTime,
   kClock,
   kParticipation,
 };
-
-// The postcode: the text before the first blank.
-std::string PostcodeOf(std::string_view postcodeTown);
 
 // A contest using an LDK instead of a DOK (code 'A' or multiplier kind 17).
 bool UsesLdk(const ContestRules& rules, ContestCode code);

@@ -60,7 +60,7 @@ std::string QsoRowText(const QsoRecord& r, const ContestRules& rules, const QsoL
   row += "; ";
   row += r.qsoDate() > 0 ? DateToText(r.qsoDate(), format.datePicture) : Blanks(format.datePicture.size());
   row += "; ";
-  row += r.qsoTime() > 0 ? TimeToText(r.qsoTime(), format.timePicture) : Blanks(format.timePicture.size());
+  row += r.qsoTime() >= 0 ? TimeToText(r.qsoTime(), format.timePicture) : Blanks(format.timePicture.size());
   row += "; ";
   if (qsy) {
     row += "*** QSY " + std::string(BandName(r.qsyBand())) + " ***; ; ; ; ";

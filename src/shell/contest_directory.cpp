@@ -43,7 +43,9 @@ std::string JoinColumns(int sortOrder, const std::string& name, const std::strin
 
 std::string ContestListRow(const ContestHeader& header, int sortOrder,
                            std::string_view datePicture) {
-  const std::string name = Cut(header.name() + " ", kNameColumnWidth);
+  // A ";" would end the name's column: shown as ",".
+  std::string name = Cut(header.name() + " ", kNameColumnWidth);
+  std::replace(name.begin(), name.end(), ';', ',');
   std::string row(1, ' ');
   row += JoinColumns(sortOrder, name, DateColumn(header.startDate(), datePicture),
                      DateColumn(header.endDate(), datePicture));

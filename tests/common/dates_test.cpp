@@ -217,6 +217,13 @@ TEST_F(CompleteDateTextTest, EveryTypedForm) {
       {"12.03.04", "12.03.2004"},  // dd.mm.yy
       {"12.03.95", "12.03.1995"},
       {"24.12.2009", "24.12.2009"},  // complete: unchanged
+      {"1.3.2009", "01.03.2009"},    // the usual German forms with single digits
+      {"1.3.", "01.03.2009"},
+      {"12.3.", "12.03.2009"},
+      {"1.12.", "01.12.2009"},
+      {"1.3.09", "01.03.2009"},
+      {"01.03.2009", "01.03.2009"},
+      {"1.3", "01.03.2009"},
       {"  3.5\t", "03.05.2009"},     // trimmed first
       {"1203.95", "1203.95"},        // seven characters without a dot at 2 or 3
       {"123456789", "123456789"},
@@ -235,10 +242,13 @@ TEST_F(CompleteDateTextTest, YearAndCenturyComeFromToday) {
   EXPECT_EQ(CompleteDateText("120395", today1999), "12.03.1995");
 }
 
-TEST_F(CompleteDateTextTest, CompletionDoesNotValidateConversionDoes) {
-  const std::string completed = CompleteDateText("3113", today2009_);
-  EXPECT_EQ(completed, "31.13.2009");
-  EXPECT_EQ(DateFromText(completed, "dd.mm.yyyy"), kNoDate);
+// What is no date is never turned into another text: it stays as typed and
+// the conversion refuses it.
+TEST_F(CompleteDateTextTest, WhatIsNoDateStaysAsTyped) {
+  for (const char* typed : {"3113", "31.13.", "1...2", "ab.cd", "1.3.209", "29.2.2009", "1.2.3.4", "1234567"}) {
+    EXPECT_EQ(CompleteDateText(typed, today2009_), typed) << typed;
+    EXPECT_EQ(DateFromText(CompleteDateText(typed, today2009_), "dd.mm.yyyy"), kNoDate) << typed;
+  }
   EXPECT_EQ(DateFromText(CompleteDateText("2902", today2009_), "dd.mm.yyyy"), kNoDate);
   EXPECT_EQ(DateFromText(CompleteDateText("3.5", today2009_), "dd.mm.yyyy"), kDay2009May3);
 }
@@ -250,7 +260,10 @@ TEST(CompleteTimeTextTest, EveryTypedForm) {
   } cases[] = {
       {"930", "09:30"},   {"1415", "14:15"},  {"9.30", "09:30"}, {"9:30", "09:30"},
       {"14:15", "14:15"}, {" 930 ", "09:30"}, {"93:", "93:"},    {"14:15:00", "14:15:00"},
-      {"5", "5"},         {"", ""},
+      {"5", "5"},         {"", ""},           {"12:3", "12:03"}, {"12.3", "12:03"},
+      {"0:0", "00:00"},   {"0000", "00:00"},  {"9:5:7", "09:05:07"},
+      // no time of day: as typed, for the caller to refuse
+      {"24:00", "24:00"}, {"ab:cd", "ab:cd"}, {"12:60", "12:60"}, {"2400", "2400"}, {"1:2:3:4", "1:2:3:4"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(CompleteTimeText(c.typed), c.expected) << c.typed;

@@ -589,6 +589,7 @@ TEST_F(SettingsTest, AddressIsWrittenAtOnceAndNothingElse) {
   station.country = "Deutschland";
   station.dok = "N01";
   station.labelLocator = "JO31MM";
+  station.locator = "JO42AB";  // typed in the configuration window
   station.call = "IGNORED";  // not part of the address
   ASSERT_TRUE(WriteAddress(*catalogue, station).ok());
   ExpectNothingOpen();
@@ -600,6 +601,7 @@ TEST_F(SettingsTest, AddressIsWrittenAtOnceAndNothingElse) {
   PutShortText(expected, 2256, 50, "Deutschland");
   PutShortText(expected, 2307, 10, "N01");
   PutShortText(expected, 2318, 6, "JO31MM");
+  PutShortText(expected, 1776, 6, "JO42AB");
   EXPECT_EQ(Differences(Stored("KVSETUP"), expected), "");
 
   OwnStation read;

@@ -8,6 +8,7 @@
 #include "logging/entry_session_internal.h"
 #include "logging/renumber.h"
 #include "logging/totals_record.h"
+#include "refdata/bands.h"
 #include "log_fixture.h"
 
 namespace korv::testing {
@@ -243,6 +244,13 @@ TEST_F(EntrySessionTest, CallAndReportNormalisedWhenCollected) {
   s.SetFieldText(EntryField::kCall, "DL1ABCDEFGHIJK");
   s.CollectEntry();
   EXPECT_EQ(s.entry().call(), "DL1ABCDEFGHI");
+  // Blanks around the call are no part of it; inside they separate.
+  for (const auto& [typed, call] : std::vector<std::pair<const char*, const char*>>{
+           {" DL0ABF", "DL0ABF"}, {"DL2ABD ", "DL2ABD"}, {" \tEA8/DL1ABC  ", "EA8/DL1ABC"}, {" dl1 abc ", "DL1/ABC"}}) {
+    s.SetFieldText(EntryField::kCall, typed);
+    s.CollectEntry();
+    EXPECT_EQ(s.entry().call(), call) << typed;
+  }
 
   s.SetFieldText(EntryField::kRstRcvd1, "57");
   s.CollectEntry();
@@ -276,7 +284,7 @@ TEST_F(EntrySessionTest, SlashInTheOnlyExchangeFieldStaysInIt) {
   EXPECT_EQ(s.entry().rcvdExch(), "599N01/X/Y");
 }
 
-TEST_F(EntrySessionTest, ManualTimeOfMidnightIsNotStored) {
+TEST_F(EntrySessionTest, ManualTimeOfMidnightIsStored) {
   CreateLog(/*manualTime=*/true);
   EntrySession& s = OpenSession();
   s.SetFieldText(EntryField::kDate, "14.11.2026");
@@ -286,16 +294,13 @@ TEST_F(EntrySessionTest, ManualTimeOfMidnightIsNotStored) {
   s.SetFieldText(EntryField::kRcvd2, "N01");
   EXPECT_FALSE(s.LeaveField(EntryField::kRcvd2, true));
   // With the time visible, the DOK field's Enter does not save anyway; the
-  // time field's Enter checks the entry.
+  // time field's Enter checks the entry, and midnight is a time.
   s.SetFieldText(EntryField::kTime, "00:00");
-  EXPECT_FALSE(s.LeaveField(EntryField::kTime, true));
-  EXPECT_TRUE(Qsos().empty());
-  s.SetFieldText(EntryField::kTime, "00:01");
   EXPECT_TRUE(s.LeaveField(EntryField::kTime, true));
   ASSERT_EQ(Qsos().size(), 1u);
-  EXPECT_EQ(View(Qsos()[0]).qsoTime(), 60);
+  EXPECT_EQ(View(Qsos()[0]).qsoTime(), 0);
   // Without automatic time the next entry keeps the previous QSO's time.
-  EXPECT_EQ(s.View().texts[FieldSlot(EntryField::kTime)], "00:01:00");
+  EXPECT_EQ(s.View().texts[FieldSlot(EntryField::kTime)], "00:00:00");
   EXPECT_EQ(s.NextFieldOnEnter(EntryField::kRcvd2), EntryField::kTime);
   EXPECT_EQ(s.NextFieldOnEnter(EntryField::kTime), EntryField::kDate);
 }
@@ -479,6 +484,70 @@ TEST_F(EntrySessionTest, SentRunningNumberKeepsGapsAfterDelete) {
 
 // The QSO file is rewritten (a new inode) only when its numbering is not
 // what a renumbering would write; a QSO logged before the others is.
+// While a call is typed its new multiplier counts exactly once, on the band
+// it is typed on: a band change moves it, Esc takes it out.
+TEST_F(EntrySessionTest, TheOpenEntryCountsOnceOnTheBandItIsOn) {
+  CreateLog();
+  EntrySession& s = OpenSession();
+  SetClock(14, 11, 2026, 8, 1, 0);
+  s.ClockTick();
+  ASSERT_TRUE(LogAt(1, "DL1ABC", "N01"));
+  const BandIndex eighty = s.band();
+  const BandIndex forty = s.Bands().at(1);
+  auto multi = [&](BandIndex b) { return s.totals().multipliersPerBand[LogTotals::Slot(b)]; };
+  s.FieldEntered(EntryField::kCall);
+  s.CallTextChanged("DL2ABC");
+  s.FieldEntered(EntryField::kRcvd2);
+  s.ExchangeTextChanged(EntryField::kRcvd2, "N02");
+  EXPECT_EQ(multi(eighty), 2);
+  EXPECT_EQ(s.Score().multipliers, 2);
+  s.ChangeBand(forty);
+  EXPECT_EQ(multi(eighty), 1);
+  EXPECT_EQ(multi(forty), 1);
+  EXPECT_EQ(s.Score().multipliers, 2);
+  s.ChangeBand(eighty);
+  EXPECT_EQ(multi(eighty), 2);
+  EXPECT_EQ(multi(forty), 0);
+  s.ChangeBand(forty);
+  s.Escape();
+  EXPECT_EQ(multi(eighty), 1);
+  EXPECT_EQ(multi(forty), 0);
+  EXPECT_EQ(s.Score().multipliers, 1);
+}
+
+// A frequency on a band the contest does not have leaves the band and the
+// entry as they are and says so; one on a band of the contest moves there.
+TEST_F(EntrySessionTest, AFrequencyOutsideTheContestsBandsKeepsTheBand) {
+  CreateLog();
+  EntrySession& s = OpenSession();
+  const BandIndex eighty = s.band();
+  s.FieldEntered(EntryField::kCall);
+  s.CallTextChanged("DL2ABC");
+  s.FieldEntered(EntryField::kFreq);
+  s.SetFieldText(EntryField::kFreq, "14,2");
+  (void)s.LeaveField(EntryField::kFreq, false);
+  EXPECT_EQ(s.band(), eighty);
+  EXPECT_EQ(s.entry().call(), "DL2ABC");
+  EXPECT_NEAR(s.entry().frequency(), BandFrequencyFromText(BandName(eighty)), 0.001);
+  EXPECT_EQ(platform.TextsOf(Kind::kInform),
+            std::vector<std::string>{"Die Frequenz liegt auf keinem Band dieses Contests."});
+  s.SetFieldText(EntryField::kFreq, "7,05");
+  (void)s.LeaveField(EntryField::kFreq, false);
+  EXPECT_EQ(s.band(), s.Bands().at(1));
+}
+
+TEST_F(EntrySessionTest, AQsoAtMidnightIsStored) {
+  CreateLog();
+  EntrySession& s = OpenSession();
+  SetClock(15, 11, 2026, 0, 0, 0);
+  s.ClockTick();
+  ASSERT_TRUE(Log("DL1ABC", "N01"));
+  auto qsos = Qsos();
+  ASSERT_EQ(qsos.size(), 1u);
+  EXPECT_EQ(View(qsos[0]).qsoTime(), 0);
+  EXPECT_EQ(View(qsos[0]).qsoDate(), DayNumberFromCivil({2026, 11, 15}));
+}
+
 TEST_F(EntrySessionTest, OpenAndCloseRenumberOnlyAnInconsistentNumbering) {
   const std::int32_t log = CreateLog();
   const std::filesystem::path dat = dir / (QsoFileName(log) + ".DAT");

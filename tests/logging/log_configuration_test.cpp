@@ -5,11 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <array>
 #include <initializer_list>
 #include <string>
 
 #include "files/files_fixture.h"
+#include "files/setup.h"
 #include "logging/totals_record.h"
 #include "platform/scripted_platform.h"
 
@@ -130,7 +133,8 @@ class SaveConfigurationTest : public testing::FilesTest {
     c.startDate = "06.12.2009";
     c.endDate = "06.12.2009";
     c.call = "dl1abc";
-    c.postcodeTown = "12345 Musterstadt";
+    c.postcode = "12345";
+    c.town = "Musterstadt";
     c.clock = ComputerClock::kUtc;
     c.participationType = 1;
     return c;
@@ -176,6 +180,91 @@ TEST_F(SaveConfigurationTest, NewAndUpdatedHeadersCarryTheSaveMark) {
   EXPECT_EQ(directory->RecordCount(), 1);
   EXPECT_EQ(totals->RecordCount(), 1);
   EXPECT_TRUE(platform.ShownTexts().empty());
+  catalogue->ReleaseTotals();
+  catalogue->ReleaseContestDirectory();
+}
+
+// The checks of the window's save, in their order, for what an operator
+// types: a town without a postcode, dates and times in every usual form.
+TEST_F(SaveConfigurationTest, CheckRefusesWhatIsNoPostcodeDateOrTime) {
+  ContestRules rules;
+  const DayNumber today = DayNumberFromCivil({2009, 6, 15});
+  struct Case {
+    std::function<void(LogConfiguration&)> change;
+    ConfigurationField field;  // kNone: accepted
+    const char* message;
+  };
+  const Case cases[] = {
+      {[](LogConfiguration&) {}, ConfigurationField::kNone, nullptr},
+      {[](LogConfiguration& c) { c.postcode = " ", c.town = "Musterstadt"; }, ConfigurationField::kPostcode,
+       "Angabe der Postleitzahl und des Ortes notwendig."},
+      {[](LogConfiguration& c) { c.startDate = "1.3.2009", c.endDate = "1.3."; }, ConfigurationField::kNone, nullptr},
+      {[](LogConfiguration& c) { c.startDate = "12.3.", c.endDate = "1.12."; }, ConfigurationField::kNone, nullptr},
+      {[](LogConfiguration& c) { c.startDate = "31.2.2009"; }, ConfigurationField::kStartDate,
+       "Eingabe eines Contest-Datums notwendig."},
+      {[](LogConfiguration& c) { c.endDate = "1...2"; }, ConfigurationField::kEndDate,
+       "Eingabe eines Contest-Datums notwendig."},
+      {[](LogConfiguration& c) { c.startTime = "12:3", c.endTime = "930"; }, ConfigurationField::kNone, nullptr},
+      {[](LogConfiguration& c) { c.startTime = "00:00", c.endTime = ""; }, ConfigurationField::kNone, nullptr},
+      {[](LogConfiguration& c) { c.startTime = "24:00"; }, ConfigurationField::kStartTime,
+       "Eingabe einer g\xFCltigen Uhrzeit (HH:MM) notwendig."},
+      {[](LogConfiguration& c) { c.endTime = "ab:cd"; }, ConfigurationField::kEndTime,
+       "Eingabe einer g\xFCltigen Uhrzeit (HH:MM) notwendig."},
+      {[](LogConfiguration& c) { c.endTime = "12:60"; }, ConfigurationField::kEndTime,
+       "Eingabe einer g\xFCltigen Uhrzeit (HH:MM) notwendig."},
+  };
+  for (const Case& c : cases) {
+    ScriptedPlatform p;
+    LogConfiguration config = Filled();
+    c.change(config);
+    EXPECT_EQ(CheckConfiguration(config, rules, '3', false, p, today), c.field) << (c.message ? c.message : "ok");
+    const std::vector<std::string> expected = c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{};
+    EXPECT_EQ(p.TextsOf(ScriptedPlatform::Kind::kInform), expected);
+  }
+}
+
+// What the save stores of typed dates and times, the address and the
+// locator (written with the address at once), and the band box the
+// contest does not offer.
+TEST_F(SaveConfigurationTest, SaveStoresTypedDatesTimesAddressAndLocator) {
+  FileBlock* directory = catalogue->OpenContestDirectory();
+  FileBlock* totals = catalogue->OpenTotals();
+  ASSERT_NE(directory, nullptr);
+  ContestRules rules;
+  rules.bandAutoAllowed = 0;
+  std::array<std::uint8_t, kContestHeaderSize> bytes{};
+  ContestHeader h(bytes);
+  const SaveTarget target{catalogue.get(), directory, totals, &settings};
+  const DayNumber today = DayNumberFromCivil({2009, 6, 15});
+  LogConfiguration c = Filled();
+  c.startDate = "1.3.2009";
+  c.endDate = "2.3.";
+  c.startTime = "0:0";
+  c.endTime = "12:3";
+  c.locator = "jo31mm";
+  c.bandAutomatic = true;
+  c.manualDateFlags = 0x0F;
+  ASSERT_TRUE(SaveConfiguration(c, rules, '3', false, false, h, target, platform, today));
+  EXPECT_EQ(h.startDate(), DayNumberFromCivil({2009, 3, 1}));
+  EXPECT_EQ(h.endDate(), DayNumberFromCivil({2009, 3, 2}));
+  EXPECT_EQ(h.startTime(), 0);
+  EXPECT_EQ(h.endTime(), 12 * 3600 + 3 * 60);
+  EXPECT_EQ(h.postcode(), "12345");
+  EXPECT_EQ(h.bandAutomatic(), 0);
+  OwnStation stored;
+  ASSERT_TRUE(ReadOwnStation(*catalogue, stored).ok());
+  EXPECT_EQ(stored.postcode, "12345");
+  EXPECT_EQ(stored.town, "Musterstadt");
+  EXPECT_EQ(stored.locator, "JO31MM");
+
+  // Read back, midnight typed is midnight, not "not set"; the band box is
+  // off and offered no more.
+  const LogConfiguration back = ConfigurationFromHeader(h, settings, rules);
+  EXPECT_EQ(back.startTime, "00:00");
+  EXPECT_EQ(back.endTime, "12:03");
+  EXPECT_FALSE(back.bandAutomatic);
+  EXPECT_FALSE(back.bandAutomaticOffered);
+  EXPECT_FALSE(back.settingsLocked);
   catalogue->ReleaseTotals();
   catalogue->ReleaseContestDirectory();
 }

@@ -182,6 +182,47 @@ class ContestLogStdTest : public QObject {
     QCOMPARE(f.Qsos().size(), std::size_t{1});
   }
 
+  // A DOK refused with a message is typed again where it was: the focus
+  // stays in its field with the text selected, nothing is stored.
+  void refusedDokKeepsTheFocusInItsField() {
+    Fixture f;
+    TContestLogStd& w = f.Open();
+    f.SetMinute(1);
+    Type("dl1abc");
+    Key(Qt::Key_Return);
+    Type("j12");
+    Key(Qt::Key_Return);
+    QCOMPARE(f.platform.TextsOf(Kind::kInform), std::vector<std::string>{"Fehler bei DOK-Angabe"});
+    QCOMPARE(Focus(), FieldOf(w, EntryField::kRcvd2));
+    QCOMPARE(FieldOf(w, EntryField::kRcvd2)->selectedText(), QStringLiteral("J12"));
+    QVERIFY(f.Qsos().empty());
+    Type("n01");  // replaces the selection
+    Key(Qt::Key_Return);
+    QCOMPARE(f.Qsos().size(), std::size_t{1});
+    QCOMPARE(Fixture::Qso(f.Qsos()[0]).dok(), std::string("N01"));
+  }
+
+  // Every way of leaving the call field runs its checks: Alt+Numpad 1 to
+  // the exchange field and F5 to the list report a duplicate too.
+  void everyWayOfLeavingTheCallFieldChecksIt() {
+    Fixture f;
+    TContestLogStd& w = f.Open();
+    f.SetMinute(1);
+    TypeQso("dl1abc", "n01");
+    const std::vector<std::string> dupe{"Call DL1ABC bereits auf Band vorhanden"};
+    f.SetMinute(2);
+    Type("dl1abc");
+    Key(Qt::Key_1, Qt::AltModifier | Qt::KeypadModifier);
+    QCOMPARE(f.platform.TextsOf(Kind::kInform), dupe);
+    f.platform.ClearRecord();
+    Reactivate(w);
+    FieldOf(w, EntryField::kCall)->setFocus();
+    Type("dl1abc");
+    Key(Qt::Key_F5);
+    QCOMPARE(f.platform.TextsOf(Kind::kInform), dupe);
+    QCOMPARE(f.Qsos().size(), std::size_t{1});
+  }
+
   void keysSwitchModeBandQslAndListMode() {
     Fixture f;
     TContestLogStd& w = f.Open();

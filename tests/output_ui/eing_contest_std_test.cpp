@@ -175,9 +175,9 @@ class EingContestStdTest : public QObject {
     QCOMPARE(Child<TkxEdit>(w, "eDatumvon")->text(), QStringLiteral("06.12.2009"));
     QCOMPARE(Child<TkxEdit>(w, "eDatumbis")->text(), QStringLiteral("06.12.2009"));
 
-    // Choosing the type stores the header at once; "Beenden" then saves it.
+    // Choosing the type of a new log stores nothing yet; "Beenden" saves it.
     Click(w, "rTeilnahme1");
-    QCOMPARE(f.Directory().RecordCount(), 1);
+    QCOMPARE(f.Directory().RecordCount(), 0);
     f.platform.ClearRecord();
     f.platform.AnswerNextQuestion(true);
     Click(w, "btnBeenden");
@@ -209,25 +209,29 @@ class EingContestStdTest : public QObject {
     QCOMPARE(f.state.ownCall, std::string("DL1ABC"));
   }
 
-  void participationChangeSavesSilentlyAndReloadsPresets() {
+  // The type's presets apply at once; a new log reaches the files only with
+  // its first checked save, so "Abbrechen" leaves the directory as it was.
+  void participationChangeReloadsPresetsAndStoresNothingYet() {
     Fixture f;
     TEingContestStd& w = f.Open(false, false);
     Click(w, "rTeilnahme2");  // SWL, with every required field empty
     QVERIFY(f.platform.ShownTexts().empty());
-    QCOMPARE(f.Directory().RecordCount(), 1);
-    QCOMPARE(f.StoredHeader().participationType(), std::uint8_t{2});
-    QCOMPARE(f.StoredHeader().name(), std::string());
     QCOMPARE(f.session->rules().listenerLog, std::uint8_t{1});
-    QVERIFY(w.LogExists());
+    QVERIFY(!w.LogExists());
     // Only the contest's modes can start the log.
     QVERIFY(Child<QRadioButton>(w, "rCW")->isEnabled());
     QVERIFY(Child<QRadioButton>(w, "rSSB")->isEnabled());
     QVERIFY(!Child<QRadioButton>(w, "rFM")->isEnabled());
     QVERIFY(!Child<QRadioButton>(w, "rPR")->isEnabled());
-    // A second change updates the same header.
+    // This contest does not set the band by the clock: the box stays off.
+    QVERIFY(!Child<QCheckBox>(w, "eBandAuto")->isEnabled());
+    QVERIFY(!Child<QCheckBox>(w, "eBandAuto")->isChecked());
     Click(w, "rTeilnahme1");
-    QCOMPARE(f.Directory().RecordCount(), 1);
-    QCOMPARE(f.StoredHeader().participationType(), std::uint8_t{1});
+    QCOMPARE(f.session->rules().listenerLog, std::uint8_t{0});
+    Click(w, "btnAbbrechen");
+    QVERIFY(!w.isVisible());
+    QCOMPARE(f.Directory().RecordCount(), 0);
+    QCOMPARE(f.session->totals().RecordCount(), 0);
   }
 
   void escapeAsksWhetherToKeepTheChanges() {

@@ -53,6 +53,9 @@ TEST(ContestListRowTest, ColumnsFollowTheSortOrder) {
        " " + name25 + " ;01.02.03   ;" + std::string(11, ' ')},
       {"K\xF6ln", "01.02.2003", 0, "02.02.2003", 0, kContestSortByName, "yyyy-mm-dd",
        " K\xF6ln ;2003-02-01   ;2003-02-02   "},
+      // A ";" in the name would start the next column.
+      {"Sommer;Winter", "01.02.2003", 0, "02.02.2003", 0, kContestSortByName, "dd.mm.yyyy",
+       " Sommer,Winter ;01.02.2003   ;02.02.2003   "},
       // A date column is cut to 20 characters, blanks too.
       {"Lang", "01.02.2003", 0, nullptr, 0, kContestSortByDate, "dd.mm.yyyy / dd.mm.yy",
        " 01.02.2003 / 01.02.0;Lang ;" + std::string(20, ' ')},

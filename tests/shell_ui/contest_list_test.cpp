@@ -264,6 +264,23 @@ class ContestListTest : public QObject {
     QCOMPARE(f.window->Brow()->Browser().HeaderColumns().at(0), std::string(" Datum (von)  "));
   }
 
+  // Names are Windows-1252 as typed: shown as they are, not read as the DOS
+  // code page; the typed quick search finds a name.
+  void namesAreShownAsTypedAndFoundByTheQuickSearch() {
+    Fixture f;
+    f.AddLog("Caf\xE1 \x84Nord\x93", Day(2009, 12, 6));
+    f.AddLog("UKW 2008", Day(2008, 12, 7));
+    f.AddLog("DEZ 2010", Day(2010, 12, 5));
+    f.Open();
+    QTableWidget* grid = f.window->Brow()->Grid();
+    QCOMPARE(grid->item(0, 0)->text(), QString::fromUtf8(" Caf\u00E1 \u201ENord\u201C "));
+    QTest::keyClicks(f.window->Brow()->QuickSearchField(), "uk");
+    QCOMPARE(f.SelectedName(), std::string("UKW 2008 "));
+    f.window->Brow()->QuickSearchField()->clear();
+    QTest::keyClicks(f.window->Brow()->QuickSearchField(), "DE");
+    QCOMPARE(f.SelectedName(), std::string("DEZ 2010 "));
+  }
+
   // Enter, F10, the button and a double click all start the selected log:
   // configuration, logging window, then the evaluation.
   void everyWayOfStartingRunsTheSameFlow() {

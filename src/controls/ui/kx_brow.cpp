@@ -260,7 +260,7 @@ void TkxBrow::RowsChanged() {
   for (int r = 0; r < visible; ++r) {
     const std::vector<std::string> cells =
         r < static_cast<int>(rows.size())
-            ? TKBrowser::SplitColumns(rows[static_cast<std::size_t>(r)].text)
+            ? TKBrowser::SplitColumns(rows[static_cast<std::size_t>(r)].text, m_browser.RowsInOemCodePage())
             : std::vector<std::string>{};
     for (int c = 0; c < columns; ++c) {
       const QString text =

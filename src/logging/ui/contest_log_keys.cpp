@@ -53,6 +53,14 @@ void TContestLogStd::FocusField(EntryField field) {
   m_entry->MarkFocused(field);
 }
 
+void TContestLogStd::LeaveFocusedField() {
+  const std::optional<EntryField> field = m_session->View().focused;
+  if (!field || m_leaving) return;
+  QScopedValueRollback<bool> guard(m_leaving, true);
+  (void)m_session->LeaveField(*field, false);
+  Draw();
+}
+
 void TContestLogStd::FieldEnter(EntryField field) {
   EntryField next = EntryField::kCall;
   {
@@ -61,6 +69,8 @@ void TContestLogStd::FieldEnter(EntryField field) {
     const bool cleared = field == EntryField::kCall && m_session->View().texts[FieldSlot(EntryField::kCall)].empty();
     if (saved) {
       m_list->LocateRecord(m_session->lastSavedRecordNo());
+    } else if (m_session->FieldErrorShown()) {
+      next = field;  // refused with a message: typed again where it was, selected
     } else if (!cleared) {
       next = m_session->NextFieldOnEnter(field);
     }
@@ -91,10 +101,12 @@ bool TContestLogStd::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::FocusOut: {
       const auto f = m_entry->FieldOf(watched);
       const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-      // Leaving by Tab or a click runs the exit handler; a message box or a
+      // Leaving by Tab, a click or a caption's Alt shortcut (Alt+1 to the
+      // first exchange field) runs the exit handler; a message box or a
       // pop-up taking the focus for a moment does not.
       if (f && !m_leaving &&
-          (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::MouseFocusReason)) {
+          (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::MouseFocusReason ||
+           reason == Qt::ShortcutFocusReason)) {
         QScopedValueRollback<bool> guard(m_leaving, true);
         (void)m_session->LeaveField(*f, false);
         Draw();
@@ -154,7 +166,10 @@ bool TContestLogStd::FormKeyDown(QKeyEvent* event, QWidget* receiver) {
     case Qt::Key_3:
       if (alt && mods.testFlag(Qt::KeypadModifier)) {
         const auto f = static_cast<EntryField>(static_cast<int>(EntryField::kRcvd2) + event->key() - Qt::Key_1);
-        if (m_session->View().visible[FieldSlot(f)]) FocusField(f);
+        if (m_session->View().visible[FieldSlot(f)]) {
+          if (field != f) LeaveFocusedField();
+          FocusField(f);
+        }
         return true;
       }
       break;
@@ -205,6 +220,7 @@ void TContestLogStd::ToggleListFocus() {
     FocusField(EntryField::kCall);
     return;
   }
+  LeaveFocusedField();
   EnterListMode();
   m_brow->Grid()->setFocus(Qt::OtherFocusReason);
 }

@@ -86,6 +86,9 @@ class TContestLogStd : public QDialog {
   void Draw();
   bool FormKeyDown(QKeyEvent* event, QWidget* receiver);
   void FieldEnter(EntryField field);
+  // Runs the exit handler of the entry field that has the focus (every way
+  // of leaving a field runs it: Enter, Tab, a click, Alt+Numpad, F5).
+  void LeaveFocusedField();
   void FieldTextEdited(EntryField field);
   void FocusField(EntryField field);
   void EnterEntryMode();

@@ -259,11 +259,8 @@ void ConfigurationForm::Load(const LogConfiguration& c) {
   m_eLoc->SetText(c.locator);
   m_ecname->SetText(c.operatorName);
   m_eStrasse->SetText(c.street);
-  std::string postcode;
-  std::string town;
-  SplitPostcodeTown(TrimBlanksTabs(c.postcodeTown), postcode, town);
-  m_ePlz->SetText(postcode);
-  m_eOrt->SetText(town);
+  m_ePlz->SetText(c.postcode);
+  m_eOrt->SetText(c.town);
   m_eLand->SetText(c.country);
   m_eQslS->SetText(CharText(c.qslSentDefault));
   m_eQslR->SetText(CharText(c.qslReceivedDefault));
@@ -271,7 +268,14 @@ void ConfigurationForm::Load(const LogConfiguration& c) {
   m_eZeitAuto->setChecked(c.timeAutomatic);
   m_eRstSent->setChecked(c.rstSentFixed);
   m_eRstRcvd->setChecked(c.rstReceivedFixed);
-  m_eBandAuto->setChecked(c.bandAutomatic);
+  m_eBandAuto->setChecked(c.bandAutomatic && c.bandAutomaticOffered);
+  m_eBandAuto->setEnabled(c.bandAutomaticOffered && !c.settingsLocked);
+  m_eDatumAuto->setEnabled(!c.settingsLocked);
+  m_eZeitAuto->setEnabled(!c.settingsLocked);
+  if (c.settingsLocked) {
+    m_eRstSent->setEnabled(true);
+    m_eRstRcvd->setEnabled(true);
+  }
   m_eRstFrei->setChecked(c.sentExchangeEditable);
   m_eDoppel->setChecked(c.logUnscoredDupes);
   CheckId(m_teilnahme, c.participationType);
@@ -299,7 +303,8 @@ LogConfiguration ConfigurationForm::Read(const LogConfiguration& base) const {
   c.locator = m_eLoc->Text();
   c.operatorName = m_ecname->Text();
   c.street = m_eStrasse->Text();
-  c.postcodeTown = JoinPostcodeTown(TrimBlanksTabs(m_ePlz->Text()), TrimBlanksTabs(m_eOrt->Text()));
+  c.postcode = m_ePlz->Text();
+  c.town = m_eOrt->Text();
   c.country = m_eLand->Text();
   c.qslSentDefault = FirstChar(m_eQslS->Text());
   c.qslReceivedDefault = FirstChar(m_eQslR->Text());
@@ -336,6 +341,10 @@ QWidget* ConfigurationForm::FieldWidget(ConfigurationField field) const {
       return m_eDatumvon;
     case ConfigurationField::kEndDate:
       return m_eDatumbis;
+    case ConfigurationField::kStartTime:
+      return m_eZeitvon;
+    case ConfigurationField::kEndTime:
+      return m_eZeitbis;
     case ConfigurationField::kClock:
       return m_gbUhr;
     case ConfigurationField::kParticipation:

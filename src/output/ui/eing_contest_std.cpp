@@ -208,7 +208,15 @@ void TEingContestStd::ParticipationChanged(int type) {
   LogConfiguration c = m_form->Read(m_config);
   c.participationType = type;
   m_config = c;
-  Save(false, false);
+  if (m_logExists) {
+    Save(false, false);
+  } else {
+    // A new log reaches the files only with its first checked save: the
+    // type's presets come from the header in memory.
+    Header().SetParticipationType(static_cast<std::uint8_t>(type));
+    ReloadPresets();
+    ShowPresets();
+  }
   ApplyParticipationPeriod(m_config, m_rules);
   m_form->LoadDates(m_config);
 }

@@ -72,6 +72,12 @@ void ContestList::SetupList() {
     b.AddSortName("Name");
     b.AddSortName("Datum");
   };
+  // The names are Windows-1252 as typed, not in the DOS code page.
+  m_brow.Browser().SetRowsInOemCodePage(false);
+  // The keys of both orders begin with the contest code.
+  e.OnSuchFeld2KeyStr = [this](TKBrowser&, std::string& text) {
+    text.insert(text.begin(), static_cast<char>(m_state.activeContestCode));
+  };
   e.OnSortList2Key = [this](TKBrowser&, int position, KeyString& lower, KeyString& upper) {
     const ContestListKeyBounds bounds = ContestListBounds(m_state.activeContestCode);
     lower = KeyString(bounds.lower);
