@@ -167,18 +167,15 @@ bool TKBrowser::LastEntry(BrowserEntry& entry) {
 // ---------------------------------------------------------------------------
 // Filling the screen
 
+// A row's record is read with few, short retries and without the questions
+// of locks: a list must not ask once per visible row while another program
+// holds a file.
 Status TKBrowser::ReadRowRecord(RecordRef ref) {
   const int retries = fileBlock_->RetryCount();
   fileBlock_->SetRetryCount(kRowReadRetryCount);
-  int delay = 0;
-  if (quieting_.engine != nullptr) {
-    delay = quieting_.engine->RetryDelayBase();
-    quieting_.engine->SetRetryDelayBase(kRowReadRetryDelay);
-  }
-  if (quieting_.quietRetryQuestions) quieting_.quietRetryQuestions(true);
+  fileBlock_->SetQuietRetries(true);
   const Status st = fileBlock_->ReadRecordByRef(ref);
-  if (quieting_.quietRetryQuestions) quieting_.quietRetryQuestions(false);
-  if (quieting_.engine != nullptr) quieting_.engine->SetRetryDelayBase(delay);
+  fileBlock_->SetQuietRetries(false);
   // The fatal path of a failed read may have closed the file; the retry
   // count is a definition and survives that.
   fileBlock_->SetRetryCount(retries);

@@ -66,7 +66,6 @@ inline constexpr int kScrollExactLimit = 3000;
 inline constexpr int kScrollCoarseMax = 247;
 // While a row's record is read, retries are fewer and shorter.
 inline constexpr int kRowReadRetryCount = 6;
-inline constexpr int kRowReadRetryDelay = 6;  // ms
 
 inline constexpr std::string_view kUnreadableRow = " ***** Datensatz nicht lesbar *****";
 inline constexpr std::string_view kRecordNotReadable = "Datensatz konnte nicht gelesen werden";
@@ -155,19 +154,6 @@ struct [[nodiscard]] BrowseResult {
   std::string cause;
 };
 
-// Engine-wide settings lowered while a row's record is read. The FileBlock's
-// retry count is lowered by the browser itself; the delay base and the
-// retry question belong to the engine and to whoever answers it, so the
-// owner hands them in. Both are optional.
-struct RowReadQuieting {
-  StorageEngine* engine = nullptr;  // its delay base is set to kRowReadRetryDelay
-  // Called with true before and false after each row read. While on, the
-  // retry questions for locked records and files are to be answered No
-  // without asking; the questions for a drive not ready or a missing path
-  // are still asked.
-  std::function<void(bool quiet)> quietRetryQuestions;
-};
-
 class TKBrowser {
  public:
   // REQUIRES: platform outlives the browser (delete confirmation, notices).
@@ -178,7 +164,6 @@ class TKBrowser {
   TKBrowserEvents& Events() { return events_; }
   // REQUIRES: view outlives the browser or is reset to nullptr first.
   void SetView(TKBrowserView* view) { view_ = view; }
-  void SetRowReadQuieting(RowReadQuieting quieting) { quieting_ = std::move(quieting); }
 
   // ---- Binding ----
 
@@ -342,7 +327,6 @@ class TKBrowser {
   Platform& platform_;
   TKBrowserEvents events_;
   TKBrowserView* view_ = nullptr;
-  RowReadQuieting quieting_;
   bool oemRows_ = true;
 
   FileBlock* fileBlock_ = nullptr;

@@ -392,6 +392,9 @@ Status StorageEngine::Impl::Report(const FileBlock::Impl* block, Status st, Op o
 
 bool StorageEngine::Impl::AskRetry(const FileBlock::Impl* block, int code) {
   if (!options.askRetry) return false;
+  // Quiet reads answer the questions of locks themselves: No.
+  const bool asksAlways = code == err::kDriveNotReady || code == err::kPathNotFound;
+  if (block != nullptr && block->quietRetries && !asksAlways) return false;
   const bool german = options.german;
   const char* message;
   switch (code) {

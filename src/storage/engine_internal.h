@@ -63,6 +63,7 @@ struct FileBlock::Impl {
   bool flushAfterWrite = false;
   bool bulkLoad = false;  // between BeginBulkLoad and EndBulkLoad
   bool readOnly = false;  // another program's file: never created, repaired or written
+  bool quietRetries = false;  // SetQuietRetries
   std::int32_t bulkLastNumber = 0;
   RebuildProgress progress;
 
@@ -160,13 +161,14 @@ struct StorageEngine::Impl {
 template <typename Fn>
 Status StorageEngine::Impl::WithRetry(FileBlock::Impl* block, Fn&& fn) {
   const int limit = block != nullptr ? block->retryCount : 32;
+  const int delayBase = block != nullptr && block->quietRetries ? kQuietRetryDelay : retryDelayBase;
   int used = 0;
   for (;;) {
     Status st = fn();
     if (st.level() != 2) return st;
     const bool askAtOnce = st.code == err::kDriveNotReady || st.code == err::kPathNotFound;
     if (!askAtOnce && used < limit) {
-      const int base = used <= limit / 2 ? 3 * retryDelayBase : retryDelayBase;
+      const int base = used <= limit / 2 ? 3 * delayBase : delayBase;
       std::uniform_int_distribution<int> dist(0, base > 0 ? base - 1 : 0);
       const int wait = base - dist(rng);
       if (options.sleep) options.sleep(wait);

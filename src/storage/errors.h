@@ -52,6 +52,7 @@ inline constexpr int kStartOfIndex = 10260;
 inline constexpr int kSeekAbsent = 10270;
 inline constexpr int kKeyAtPositionEmpty = 10280;
 inline constexpr int kKeyPositionEmpty = 10285;
+inline constexpr int kLocked = 10306;  // record or file locked by another program
 inline constexpr int kRenameFailed = 10399;
 inline constexpr int kKeyAtPositionScale = 10420;
 inline constexpr int kKeyPositionScale = 10425;

@@ -253,6 +253,7 @@ void FileBlock::SetRebuildProgress(RebuildProgress progress) {
 }
 void FileBlock::SetFlushAfterWrite(bool flush) { impl_->flushAfterWrite = flush; }
 void FileBlock::SetReadOnly(bool readOnly) { impl_->readOnly = readOnly; }
+void FileBlock::SetQuietRetries(bool quiet) { impl_->quietRetries = quiet; }
 bool FileBlock::ReadOnly() const { return impl_->readOnly; }
 bool FileBlock::FlushAfterWrite() const { return impl_->flushAfterWrite; }
 void FileBlock::SetRetryCount(int count) { impl_->retryCount = count; }

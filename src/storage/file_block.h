@@ -42,6 +42,7 @@ inline constexpr int kMinRecLen = 21;  // the header needs 21 bytes
 inline constexpr int kMaxRecLen = 65535;
 inline constexpr int kMaxLogicalNameLen = 40;
 inline constexpr int kMaxPathLen = 192;
+inline constexpr int kQuietRetryDelay = 6;  // ms, SetQuietRetries
 
 // Builds the key of a record for one index. Pure function of the record
 // bytes; an unknown index yields the empty key.
@@ -93,6 +94,11 @@ class FileBlock {
   // (kFileNotFound). Set before the first disk access.
   void SetReadOnly(bool readOnly);
   bool ReadOnly() const;
+  // While set (the rows a list reads): waits between retries use the delay
+  // base kQuietRetryDelay, and the retry questions of locked records and
+  // files are answered No without asking; those of a drive not ready or a
+  // missing path are still asked.
+  void SetQuietRetries(bool quiet);
   void SetRetryCount(int count);
   int RetryCount() const;
 

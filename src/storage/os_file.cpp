@@ -16,6 +16,11 @@ OsFile::WriteFaultHook& FaultHook() {
   return hook;
 }
 
+OsFile::ReadFaultHook& ReadFault() {
+  static OsFile::ReadFaultHook hook;
+  return hook;
+}
+
 OsFile::SyncHook& SyncObserver() {
   static OsFile::SyncHook hook;
   return hook;
@@ -47,6 +52,9 @@ int ErrorCodeFromErrno(int error, bool opening) {
     case EDQUOT:
     case EFBIG:
       return err::kShortWrite;
+    case EAGAIN:
+    case EBUSY:
+      return err::kLocked;  // another program holds a lock: retried
     case ENXIO:
     case ENODEV:
     case ENOMEDIUM:
@@ -103,6 +111,9 @@ void OsFile::Close() {
 Status OsFile::ReadSomeAt(void* buffer, std::size_t size, std::uint64_t offset,
                           std::size_t& bytesRead) const {
   bytesRead = 0;
+  if (ReadFault()) {
+    if (const int error = ReadFault()(path_, offset)) return Status::Error(ErrorCodeFromErrno(error, false), error);
+  }
   auto* out = static_cast<std::uint8_t*>(buffer);
   while (bytesRead < size) {
     const ssize_t n = ::pread(fd_, out + bytesRead, size - bytesRead,
@@ -170,6 +181,7 @@ Status OsFile::Truncate(std::uint64_t size) {
 
 void OsFile::SetWriteFaultHook(WriteFaultHook hook) { FaultHook() = std::move(hook); }
 void OsFile::SetSyncHook(SyncHook hook) { SyncObserver() = std::move(hook); }
+void OsFile::SetReadFaultHook(ReadFaultHook hook) { ReadFault() = std::move(hook); }
 
 bool FileExists(const std::filesystem::path& path) {
   struct stat st {};

@@ -61,6 +61,11 @@ class OsFile {
   // the file holds then is what a power failure would leave of it.
   using SyncHook = std::function<void(const std::filesystem::path&)>;
   static void SetSyncHook(SyncHook hook);
+  // Test hook, called before every read with the file's path and offset:
+  // a non-zero errno makes the read fail with it (EAGAIN: another program
+  // holds a lock). Empty = no faults.
+  using ReadFaultHook = std::function<int(const std::filesystem::path&, std::uint64_t)>;
+  static void SetReadFaultHook(ReadFaultHook hook);
 
  private:
   int fd_ = -1;

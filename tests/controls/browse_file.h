@@ -66,6 +66,7 @@ class BrowseFile {
       retryQuestions.emplace_back(text);
       return false;
     };
+    options.sleep = [this](int milliseconds) { waits.push_back(milliseconds); };
     engine = StartTestEngine(options);
     ok = engine != nullptr;
     if (!ok) return;
@@ -149,6 +150,7 @@ class BrowseFile {
 
   RecordingFatalHandler fatal;
   std::vector<std::string> retryQuestions;
+  std::vector<int> waits;  // the retry waits, in ms
   std::unique_ptr<StorageEngine> engine;
   FileBlock* block = nullptr;
   std::vector<BrowseRecord> model;

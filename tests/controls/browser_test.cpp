@@ -7,12 +7,14 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "browse_file.h"
 #include "platform/scripted_platform.h"
+#include "storage/os_file.h"
 
 namespace korv::testing {
 namespace {
@@ -652,27 +654,40 @@ TEST_F(BrowserTest, ResizeKeepsTheSelectedRecord) {
   }
 }
 
-TEST_F(BrowserTest, RowReadsLowerTheRetriesAndRestoreThem) {
+// While another program holds the data file, a list's rows are read with
+// six short retries each and no question; a read outside the list asks.
+TEST_F(BrowserTest, RowReadsOfALockedFileRetryBrieflyAndAskNothing) {
   ASSERT_TRUE(file.Fill(10, false));
-  struct Seen {
-    bool quiet;
-    int retries;
-    int delay;
-  };
-  std::vector<Seen> seen;
-  browser.SetRowReadQuieting({file.engine.get(), [&](bool quiet) {
-                                seen.push_back({quiet, file.block->RetryCount(),
-                                                file.engine->RetryDelayBase()});
-                              }});
   Bind(4, kByNumber);
-  ASSERT_EQ(seen.size(), 8u);
-  for (std::size_t i = 0; i < seen.size(); ++i) {
-    EXPECT_EQ(seen[i].quiet, i % 2 == 0);
-    EXPECT_EQ(seen[i].retries, kRowReadRetryCount);
-    EXPECT_EQ(seen[i].delay, kRowReadRetryDelay);
-  }
+  ASSERT_TRUE(file.retryQuestions.empty());
+  bool locked = true;
+  OsFile::SetReadFaultHook([&](const std::filesystem::path& path, std::uint64_t offset) {
+    // The data file's records, not its header or the index file.
+    return locked && path.extension() == ".DAT" && offset >= kBrowseRecLen ? EAGAIN : 0;
+  });
+  file.waits.clear();
+  browser.RefreshRows();
+  locked = false;
+  EXPECT_TRUE(file.retryQuestions.empty());
+  ASSERT_FALSE(browser.Rows().empty());
+  for (const BrowserRow& row : browser.Rows()) EXPECT_EQ(row.text, kUnreadableRow);
+  ASSERT_FALSE(file.waits.empty());
+  EXPECT_EQ(file.waits.size(), browser.Rows().size() * static_cast<std::size_t>(kRowReadRetryCount));
+  for (int wait : file.waits) EXPECT_LE(wait, 3 * kQuietRetryDelay);
   EXPECT_EQ(file.block->RetryCount(), 32);
-  EXPECT_EQ(file.engine->RetryDelayBase(), 30);
+
+  // The same lock met by an ordinary read: its retries, then the question.
+  locked = true;
+  file.waits.clear();
+  EXPECT_EQ(file.block->ReadRecordByRef(1).level(), 2);
+  locked = false;
+  OsFile::SetReadFaultHook({});
+  EXPECT_EQ(file.retryQuestions,
+            std::vector<std::string>{"BROWSE:  Record oder Datei gelockt. Noch einmal versuchen? "});
+  EXPECT_EQ(file.waits.size(), 32u);
+  EXPECT_GT(*std::max_element(file.waits.begin(), file.waits.end()), 3 * kQuietRetryDelay);
+  browser.RefreshRows();
+  EXPECT_EQ(browser.Rows().front().text.find(kUnreadableRow), std::string::npos);
 }
 
 TEST(BrowserCost, MovesOnALargeFileReadAboutOneScreen) {

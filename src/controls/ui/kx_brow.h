@@ -81,9 +81,6 @@ class TkxBrow : public QFrame, private TKBrowserView {
   }
   void ClearSortList() { m_browser.ClearSortList(); }
   void AddSortName(std::string_view name) { m_browser.AddSortName(name); }
-  void SetRowReadQuieting(RowReadQuieting quieting) {
-    m_browser.SetRowReadQuieting(std::move(quieting));
-  }
 
   int SortlistItemIndex() const { return m_browser.SortlistItemIndex(); }
   void SetSortlistItemIndex(int index) { m_browser.SetSortlistItemIndex(index); }
