@@ -53,7 +53,11 @@ bool EntrySession::Open() {
   if (qsoFile_ == nullptr) return false;
   closed_ = false;
 
-  // QSY marker lines carry no multiplier fields.
+  // QSY marker lines carry no multiplier fields. The same walk tells
+  // whether the log needs renumbering: only when the stored numbering is
+  // not what a renumbering would write (a rewrite of the whole file at
+  // every start costs time and risk for nothing).
+  NumberingCheck numbering;
   Status st = qsoFile_->MoveFirst(kIndexByDateTime);
   while (st.ok()) {
     QsoRecord rec = RecordOf(*qsoFile_);
@@ -61,12 +65,11 @@ bool EntrySession::Open() {
       rec.ClearQsyMarkerFields();
       (void)qsoFile_->UpdateRecord();
     }
+    numbering.Add(rec);
     st = qsoFile_->MoveNext(kIndexByDateTime);
   }
-  // Renumbered only when the stored numbering is not what a renumbering
-  // would write: a rewrite of the whole file at every start costs time and
-  // risk for nothing.
-  const bool needsRenumber = context_.renumberOnOpenAndClose && !NumberingConsistent(*qsoFile_);
+  const bool walkEnded = st.code == err::kEndOfIndex || st.code == err::kStartOfIndex;
+  const bool needsRenumber = context_.renumberOnOpenAndClose && walkEnded && !numbering.Consistent();
   prefixFiles_.prefix = cat.OpenPrefixes();
   prefixFiles_.exceptionsEe = cat.OpenPrefixExceptions();
   prefixFiles_.exceptionsEs = cat.OpenPrefixSpecials();

@@ -14,49 +14,41 @@ QsoRecord RecordOf(FileBlock& file) {
   return QsoRecord(QsoRecord::Record(file.Record().data(), kQsoRecordSize));
 }
 
-// The running numbers a renumbering gives, in date/time order.
-class Numbering {
- public:
-  struct Numbers {
-    std::int32_t serial, band, band2;
-    std::uint16_t mode;
-  };
-  Numbers Next(const QsoRecord& rec) {
-    const char band = rec.band();
-    return {++serial_, ++bandNo_[band], ++bandNo2_[band],
-            static_cast<std::uint16_t>(++modeNo_[ModeCodeFromText(rec.mode())])};
-  }
-
- private:
-  std::int32_t serial_ = 0;
-  std::map<char, std::int32_t> bandNo_, bandNo2_;
-  std::map<char, std::int32_t> modeNo_;
-};
-
 bool WalkEnded(const Status& st) {
   return st.code == err::kEndOfIndex || st.code == err::kStartOfIndex;
 }
 
 }  // namespace
 
+RunningNumbers::Numbers RunningNumbers::Next(const QsoRecord& rec) {
+  const char band = rec.band();
+  return {++serial_, ++bandNo_[band], ++bandNo2_[band],
+          static_cast<std::uint16_t>(++modeNo_[ModeCodeFromText(rec.mode())])};
+}
+
+void NumberingCheck::Add(const QsoRecord& rec) {
+  if (!consistent_) return;
+  if (rec.IsQsyMarker()) {
+    consistent_ = false;
+    return;
+  }
+  const RunningNumbers::Numbers n = numbers_.Next(rec);
+  consistent_ = rec.serialNo() == n.serial && rec.bandNo() == n.band && rec.bandNo2() == n.band2 &&
+                rec.modeNo() == n.mode;
+}
+
 bool NumberingConsistent(FileBlock& qsoFile) {
   const std::int32_t count = qsoFile.RecordCount();
   if (count < 0) return true;
-  Numbering numbering;
+  NumberingCheck check;
   std::int32_t walked = 0;
   Status st = qsoFile.MoveFirst(kIndexByDateTime);
-  while (st.ok()) {
+  while (st.ok() && check.Consistent()) {
     if (++walked > count) return true;
-    const QsoRecord rec = RecordOf(qsoFile);
-    if (rec.IsQsyMarker()) return false;
-    const Numbering::Numbers n = numbering.Next(rec);
-    if (rec.serialNo() != n.serial || rec.bandNo() != n.band || rec.bandNo2() != n.band2 ||
-        rec.modeNo() != n.mode) {
-      return false;
-    }
+    check.Add(RecordOf(qsoFile));
     st = qsoFile.MoveNext(kIndexByDateTime);
   }
-  return true;
+  return check.Consistent() || !(st.ok() || WalkEnded(st));
 }
 
 RenumberResult Renumber(FileCatalogue& catalogue, FileBlock& qsoFile, std::int32_t logNumber,
@@ -83,7 +75,7 @@ RenumberResult Renumber(FileCatalogue& catalogue, FileBlock& qsoFile, std::int32
   bool built = target->BeginBulkLoad().ok();
   MultiplierTables tables(ctx);
   MemoryWorkedLookup lookup(ctx);
-  Numbering numbering;
+  RunningNumbers numbering;
   std::int32_t walked = 0;
   std::int32_t copied = 0;
   Status st = built ? qsoFile.MoveFirst(kIndexByDateTime) : Status::Error(err::kBulkLoadNotEmpty);
@@ -97,7 +89,7 @@ RenumberResult Renumber(FileCatalogue& catalogue, FileBlock& qsoFile, std::int32
       QsoRecord rec = RecordOf(*target);
       tables.Evaluate(rec, lookup, false);
       lookup.Add(rec);
-      const Numbering::Numbers n = numbering.Next(rec);
+      const RunningNumbers::Numbers n = numbering.Next(rec);
       rec.SetRecordNo(0);
       rec.SetSerialNo(n.serial);
       rec.SetBandNo2(n.band2);

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 
 #include "files/catalogue.h"
 #include "files/contest_header.h"
@@ -29,11 +30,36 @@ enum class RenumberResult { kDone, kSkipped, kTempFailed, kRebuildFailed };
 RenumberResult Renumber(FileCatalogue& catalogue, FileBlock& qsoFile, std::int32_t logNumber,
                         const ScoringContext& ctx, Platform& platform);
 
+// The running numbers a renumbering gives to QSOs fed in date/time order.
+class RunningNumbers {
+ public:
+  struct Numbers {
+    std::int32_t serial, band, band2;
+    std::uint16_t mode;
+  };
+  Numbers Next(const QsoRecord& rec);
+
+ private:
+  std::int32_t serial_ = 0;
+  std::map<char, std::int32_t> bandNo_, bandNo2_, modeNo_;
+};
+
 // Whether the stored numbering is what a renumbering would write: in
 // date/time order the QSOs carry SerialNo 1, 2, 3 ..., BandNo and BandNo2
 // 1, 2, 3 ... per band and ModeNo 1, 2, 3 ... per class of mode, and there
-// is no QSY marker line. A log whose walk fails counts as consistent (a
-// renumbering could not walk it either).
+// is no QSY marker line. Fed with the records in date/time order.
+class NumberingCheck {
+ public:
+  void Add(const QsoRecord& rec);
+  bool Consistent() const { return consistent_; }
+
+ private:
+  RunningNumbers numbers_;
+  bool consistent_ = true;
+};
+
+// NumberingCheck over the whole file. A log whose walk fails counts as
+// consistent (a renumbering could not walk it either).
 bool NumberingConsistent(FileBlock& qsoFile);
 
 }  // namespace korv

@@ -592,14 +592,14 @@ namespace {
 // from. A file this program only reads is taken as it is.
 Status ReadFound(FileBlock::Impl& fb, Op op, int index, const IndexEntry& e) {
   Status st = e.ref < 1 ? Status::Error(err::kShortRead) : fb.ReadSlot(e.ref, fb.scratch.data());
-  if (st.ok() && !fb.readOnly) {
-    const ConstBytes slot{fb.scratch.data(), fb.scratch.size()};
-    if (GetI32(slot, 0) != 0 || !(fb.KeyOf(slot, index) == e.key)) {
-      st = Status::Error(err::kShortRead);
-    }
-  }
-  if (st.ok()) st = fb.ReadIntoBuffer(e.ref);
+  const ConstBytes slot{fb.scratch.data(), fb.scratch.size()};
+  if (st.ok() && GetI32(slot, 0) != 0) st = Status::Error(fb.readOnly ? err::kRecordDeleted : err::kShortRead);
+  if (st.ok() && !fb.readOnly && !(fb.KeyOf(slot, index) == e.key)) st = Status::Error(err::kShortRead);
   if (!st.ok()) return fb.engine.Report(&fb, st, op, 5, index, e.ref);
+  std::memcpy(fb.record, fb.scratch.data(), fb.scratch.size());
+  std::memcpy(fb.saved.data(), fb.scratch.data(), fb.scratch.size());
+  fb.current = e.ref;
+  fb.savedRef = e.ref;
   fb.lastIndex = index;
   return Status::Ok();
 }
