@@ -234,6 +234,31 @@ class EingContestStdTest : public QObject {
     QCOMPARE(f.session->totals().RecordCount(), 0);
   }
 
+  // A header whose settings another program locked: the three "automatisch"
+  // boxes are disabled, both RST boxes enabled.
+  void lockedSettingsDisableTheAutomaticBoxes() {
+    Fixture f;
+    {
+      TEingContestStd& first = f.Open(false, false);
+      Type(first, "eName", "DEZ 2009");
+      Type(first, "ePLZ", "48149");
+      Type(first, "eDOK", "n05");
+      Type(first, "eCall", "DL1ABC");
+      Type(first, "eDatumvon", "06.12.2009");
+      Type(first, "eDatumbis", "06.12.2009");
+      Click(first, "rUTC");
+      Click(first, "rTeilnahme1");
+      Click(first, "btnBeenden");
+      QCOMPARE(f.Directory().RecordCount(), 1);
+    }
+    ContestHeader stored = f.StoredHeader();
+    stored.SetSettingsLocked(1);
+    QVERIFY(f.Directory().UpdateRecord().ok());
+    TEingContestStd& w = f.Open(true, false);
+    for (const char* box : {"eDatumAuto", "eZeitAuto", "eBandAuto"}) QVERIFY2(!Child<QCheckBox>(w, box)->isEnabled(), box);
+    for (const char* box : {"eRSTsent", "eRSTrcvd"}) QVERIFY2(Child<QCheckBox>(w, box)->isEnabled(), box);
+  }
+
   void escapeAsksWhetherToKeepTheChanges() {
     {
       Fixture f;
