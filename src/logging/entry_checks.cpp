@@ -314,6 +314,7 @@ bool EntrySession::LeaveField(EntryField field, bool withEnter) {
           context_.platform->Inform(PickText(context_.uiGerman,
                                              "Die Frequenz liegt auf keinem Band dieses Contests.",
                                              "The frequency is on no band of this contest."));
+          fieldErrorShown_ = true;  // typed again where it was
         }
         entry().SetFrequency(static_cast<float>(BandFrequencyFromText(BandName(band_))));
       }

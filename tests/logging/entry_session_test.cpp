@@ -531,6 +531,7 @@ TEST_F(EntrySessionTest, AFrequencyOutsideTheContestsBandsKeepsTheBand) {
   EXPECT_NEAR(s.entry().frequency(), BandFrequencyFromText(BandName(eighty)), 0.001);
   EXPECT_EQ(platform.TextsOf(Kind::kInform),
             std::vector<std::string>{"Die Frequenz liegt auf keinem Band dieses Contests."});
+  EXPECT_TRUE(s.FieldErrorShown());
   s.SetFieldText(EntryField::kFreq, "7,05");
   (void)s.LeaveField(EntryField::kFreq, false);
   EXPECT_EQ(s.band(), s.Bands().at(1));

@@ -93,6 +93,10 @@ TEST_F(KorvtoolLogTest, ScoreExampleFromTheShell) {
   EXPECT_TRUE(Contains(forty.out, "multi N01")) << forty.out;
   ASSERT_EQ(Tool({"add", "1", "DL7GGG", "N07", "--band", "40"}).code, kExitOk);
   EXPECT_EQ(Tool({"add", "1", "DL8HHH", "--band", "20"}).code, kExitRefused);
+  // A frequency on a band the contest does not have: refused, band kept.
+  const Outcome offBand = Tool({"add", "1", "DL8HHH", "N08", "--freq", "14,2"});
+  EXPECT_EQ(offBand.code, kExitRefused);
+  EXPECT_TRUE(Contains(offBand.err, "Die Frequenz liegt auf keinem Band dieses Contests.")) << offBand.err;
   EXPECT_EQ(Tool({"add", "1", "DL8HHH", "N08", "N09"}).code, kExitRefused);
 
   const Outcome score = Tool({"score", "1"});
