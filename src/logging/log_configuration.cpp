@@ -12,6 +12,7 @@ namespace {
 
 constexpr int kDirectoryIndexByNumber = 3;
 constexpr const char* kNoValidTime = "Eingabe einer g\xFCltigen Uhrzeit (HH:MM) notwendig.";
+constexpr const char* kEndBeforeStart = "Das Ende des Contests liegt vor seinem Beginn.";
 
 std::string UpperAscii(std::string s) {
   for (char& c : s) {
@@ -197,6 +198,18 @@ ConfigurationField CheckConfiguration(const LogConfiguration& c, const ContestRu
   }
   if (TimeTyped(c.endTime) && TimeOf(c.endTime) == kNoTime) {
     platform.Inform(kNoValidTime);
+    return ConfigurationField::kEndTime;
+  }
+  // The period ends after it begins (date and time together).
+  const DayNumber firstDay = DateOf(c.startDate, today);
+  const DayNumber lastDay = DateOf(c.endDate, today);
+  if (lastDay < firstDay) {
+    platform.Inform(kEndBeforeStart);
+    return ConfigurationField::kEndDate;
+  }
+  if (lastDay == firstDay && TimeTyped(c.startTime) && TimeTyped(c.endTime) &&
+      TimeOf(c.endTime) < TimeOf(c.startTime)) {
+    platform.Inform(kEndBeforeStart);
     return ConfigurationField::kEndTime;
   }
   if (c.clock == ComputerClock::kUnset) {

@@ -204,7 +204,7 @@ TEST_F(SaveConfigurationTest, CheckRefusesWhatIsNoPostcodeDateOrTime) {
        "Eingabe eines Contest-Datums notwendig."},
       {[](LogConfiguration& c) { c.endDate = "1...2"; }, ConfigurationField::kEndDate,
        "Eingabe eines Contest-Datums notwendig."},
-      {[](LogConfiguration& c) { c.startTime = "12:3", c.endTime = "930"; }, ConfigurationField::kNone, nullptr},
+      {[](LogConfiguration& c) { c.startTime = "9:3", c.endTime = "1230"; }, ConfigurationField::kNone, nullptr},
       {[](LogConfiguration& c) { c.startTime = "00:00", c.endTime = ""; }, ConfigurationField::kNone, nullptr},
       {[](LogConfiguration& c) { c.startTime = "24:00"; }, ConfigurationField::kStartTime,
        "Eingabe einer g\xFCltigen Uhrzeit (HH:MM) notwendig."},
@@ -212,6 +212,13 @@ TEST_F(SaveConfigurationTest, CheckRefusesWhatIsNoPostcodeDateOrTime) {
        "Eingabe einer g\xFCltigen Uhrzeit (HH:MM) notwendig."},
       {[](LogConfiguration& c) { c.endTime = "12:60"; }, ConfigurationField::kEndTime,
        "Eingabe einer g\xFCltigen Uhrzeit (HH:MM) notwendig."},
+      // The period ends after it begins, date and time together.
+      {[](LogConfiguration& c) { c.startTime = "08:00", c.endTime = "07:00"; }, ConfigurationField::kEndTime,
+       "Das Ende des Contests liegt vor seinem Beginn."},
+      {[](LogConfiguration& c) { c.endDate = "5.12.2009"; }, ConfigurationField::kEndDate,
+       "Das Ende des Contests liegt vor seinem Beginn."},
+      {[](LogConfiguration& c) { c.endDate = "7.12.2009", c.startTime = "23:00", c.endTime = "01:00"; },
+       ConfigurationField::kNone, nullptr},
   };
   for (const Case& c : cases) {
     ScriptedPlatform p;

@@ -115,6 +115,8 @@ class ContestLogStdTest : public QObject {
     QCOMPARE(Text(w, "lRSTs1"), QStringLiteral("599"));
     QCOMPARE(Text(w, "lZeit"), QStringLiteral("08:00:00"));
     QCOMPARE(Focus(), FieldOf(w, EntryField::kCall));
+    // Every text the operator reads is German, the tool buttons' hints too.
+    QCOMPARE(w.findChild<QPushButton*>("btnClear")->toolTip(), QString::fromUtf8("Eingabe l\u00F6schen"));
 
     f.SetMinute(1);
     Type("dl1abc");

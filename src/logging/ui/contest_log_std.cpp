@@ -99,7 +99,7 @@ void TContestLogStd::BuildWidgets() {
   tools->setLayout(new QHBoxLayout);
   tools->layout()->setContentsMargins(0, 0, 0, 0);
   outer->addWidget(tools);
-  m_btnClear = AddButton(tools, "btnClear", "Esc", "Clear");
+  m_btnClear = AddButton(tools, "btnClear", "Esc", "Eingabe l\xF6schen");
   m_btnListe = AddButton(tools, "btnListe", "F5", "Liste");
   m_btnMode = AddButton(tools, "btnMode", "F7", "Mode");
   m_btnBand = AddButton(tools, "btnBand", "F8", "Band");
