@@ -132,7 +132,8 @@ std::vector<CoverLine> CoverSheetLines(const OutputContext& ctx, CoverMedium med
   }
   plain(Underline(rules));
   if (rules.bandSumScore == 0) {
-    std::string sum = PadText("Summe", 8) + N7(t.qsos) + "  " + N7(t.points) + "  ";
+    // Under the band rows: its numbers stand in their columns.
+    std::string sum = std::string(kTenBlanks) + PadLeftText("Summe", 8) + N7(t.qsos) + "  " + N7(t.points) + "  ";
     for (std::size_t c : columns) sum += N7(t.columns[c]) + "   ";
     plain(sum);
     plain(Underline(rules));
