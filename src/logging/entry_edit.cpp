@@ -83,6 +83,55 @@ std::optional<QsoEditForm> EntrySession::EditFormOf(std::uint32_t recordNo) {
   return form;
 }
 
+std::optional<EntrySession::EditRefusal> EntrySession::RefuseQsoEdit(std::uint32_t recordNo,
+                                                                      const QsoEditFields& f) {
+  if (qsoFile_ == nullptr || !FindQsoByRecordNo(*qsoFile_, recordNo)) return std::nullopt;
+  const QsoRecord old = RecordOf(*qsoFile_);
+  if (old.IsQsyMarker()) return std::nullopt;
+  const RecordRef ref = qsoFile_->CurrentRef();
+  Platform& platform = *context_.platform;
+  const std::string date = TrimBlanksTabs(f.date);
+  if (!date.empty() && DateFromText(CompleteDateText(date, Today())) == kNoDate) {
+    platform.Beep();
+    platform.Inform(PickText(context_.uiGerman, "Fehler bei Datums-Angabe", "invalid date"));
+    return EditRefusal::kDate;
+  }
+  std::string time = TrimBlanksTabs(f.time);
+  if (!time.empty()) {
+    time = CompleteTimeText(time);
+    const std::string& picture = context_.settings.timePicture;
+    if (time.size() == 5 && picture.find_first_of("sS") != std::string::npos) time += ":00";
+    if (TimeFromText(time, picture) == kNoTime) {
+      platform.Beep();
+      platform.Inform(PickText(context_.uiGerman, "Fehler bei Zeit-Angabe", "invalid time"));
+      return EditRefusal::kTime;
+    }
+  }
+  // A new call or band must not make the QSO a duplicate of another one.
+  std::string call = Upper(TrimBlanksTabs(f.call));
+  std::replace(call.begin(), call.end(), ' ', '/');
+  call = Cut(call, 12);
+  const BandIndex band = IsBand(f.band) ? f.band : old.band();
+  const std::string mode = Cut(Upper(TrimBlanksTabs(f.mode)), 6);
+  if (call == old.call() && band == old.band() && mode == old.mode()) return std::nullopt;
+  DuplicateQuery q;
+  q.call = call;
+  q.band = band;
+  q.mode = mode;
+  q.time = old.qsoTime();
+  q.date = old.qsoDate();
+  q.code = code();
+  q.rule = rules_.dupeRule;
+  q.includeRule5 = true;
+  q.exclude = ref;
+  const SuffixTable& suffixes = context_.settings.suffixes;
+  if (!IsDuplicate(*qsoFile_, q, suffixes)) return std::nullopt;
+  platform.Beep();
+  const std::string message = DuplicateMessage(rules_.dupeRule, code(), context_.uiGerman);
+  platform.Inform(context_.uiGerman ? "Call " + BaseCall(call, CallPart::kBaseCall, suffixes) + " " + message : message);
+  return EditRefusal::kCall;
+}
+
 std::optional<std::uint32_t> EntrySession::ChangeQso(std::uint32_t recordNo, const QsoEditFields& f) {
   if (qsoFile_ == nullptr || !FindQsoByRecordNo(*qsoFile_, recordNo)) return std::nullopt;
   std::array<std::uint8_t, kQsoRecordSize> before{};

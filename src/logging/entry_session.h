@@ -234,6 +234,12 @@ class EntrySession {
   // (renumbering gives new numbers); nullopt when nothing was stored.
   std::optional<QsoEditForm> EditFormOf(std::uint32_t recordNo);
   std::optional<std::uint32_t> ChangeQso(std::uint32_t recordNo, const QsoEditFields& fields);
+  // What the dialog must not accept, with its message shown: a date or time
+  // that is none ("Fehler bei Datums-Angabe", "Fehler bei Zeit-Angabe"), or
+  // a change of call or band that would make the QSO a duplicate (the
+  // entry's duplicate message). The field to type again; nullopt: accept.
+  enum class EditRefusal { kCall, kDate, kTime };
+  std::optional<EditRefusal> RefuseQsoEdit(std::uint32_t recordNo, const QsoEditFields& fields);
 
   // Collects the entry from the texts into the entry record. A value the
   // focused field's kind refuses is reported (once per field visit).

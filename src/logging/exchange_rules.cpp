@@ -147,22 +147,33 @@ bool IsDuplicate(FileBlock& qsoFile, const DuplicateQuery& q, const SuffixTable&
   if (TrimBlanksTabsView(call14).empty()) return false;
   QsoRecord stored(QsoRecord::Record(qsoFile.Record().data(), kQsoRecordSize));
 
+  // Every stored QSO under key counts but the excluded one.
+  auto anyUnder = [&](int index, const KeyString& key) {
+    Status st = qsoFile.FindAtLeast(index, key);
+    while (st.ok() && KeyStartsWith(qsoFile.BuildKey(index), key.view())) {
+      if (qsoFile.CurrentRef() != q.exclude) return true;
+      st = qsoFile.MoveNext(index);
+    }
+    return false;
+  };
   if (q.rule == 1) {
     KeyString key;
     key.AppendByte(static_cast<std::uint8_t>(q.band));
     key.Append(call14);
     key.AppendPadded(q.mode, 6);
-    return qsoFile.FindExact(kIndexByBandCallMode, key).ok();
+    return anyUnder(kIndexByBandCallMode, key);
   }
   if (q.rule == 5) {
-    return qsoFile.FindExact(kIndexByCall, KeyString(call14)).ok();
+    return anyUnder(kIndexByCall, KeyString(call14));
   }
   if (q.rule == 3) {
     const bool entryCw = q.mode == "CW";
     Status st = qsoFile.FindAtLeast(kIndexByCallAndTime, KeyString(call14));
     while (st.ok()) {
       if (!KeyStartsWith(qsoFile.BuildKey(kIndexByCallAndTime), call14)) break;
-      if (!stored.IsQsyMarker() && (stored.mode() == "CW") == entryCw) return true;
+      if (!stored.IsQsyMarker() && qsoFile.CurrentRef() != q.exclude && (stored.mode() == "CW") == entryCw) {
+        return true;
+      }
       st = qsoFile.MoveNext(kIndexByCallAndTime);
     }
     return false;
@@ -174,7 +185,7 @@ bool IsDuplicate(FileBlock& qsoFile, const DuplicateQuery& q, const SuffixTable&
   const std::string entryFull = BaseCall(q.call, CallPart::kDesignator, suffixes);
   while (st.ok()) {
     if (!KeyStartsWith(qsoFile.BuildKey(kIndexByBandCallMode), prefix)) break;
-    if (!stored.IsQsyMarker()) {
+    if (!stored.IsQsyMarker() && qsoFile.CurrentRef() != q.exclude) {
       if (q.rule == 2) {
         if (q.code != '9') return true;
         if (BaseCall(stored.call(), CallPart::kDesignator, suffixes) == entryFull) return true;

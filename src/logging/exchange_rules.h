@@ -67,6 +67,7 @@ struct DuplicateQuery {
   ContestCode code = 0;
   int rule = 0;           // the contest's duplicate rule 0..5
   bool includeRule5 = false;  // rule 5 is tested only when the call field is left
+  RecordRef exclude = 0;      // a stored QSO that does not count (the one being edited)
 };
 
 // Searches the stored QSOs (the file's record buffer is overwritten). True

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <map>
 
 #include "logging/entry_session_internal.h"
@@ -535,6 +536,48 @@ TEST_F(EntrySessionTest, AFrequencyOutsideTheContestsBandsKeepsTheBand) {
   s.SetFieldText(EntryField::kFreq, "7,05");
   (void)s.LeaveField(EntryField::kFreq, false);
   EXPECT_EQ(s.band(), s.Bands().at(1));
+}
+
+// The edit dialog applies the entry's rules: no duplicate by a new call or
+// band, no date or time that is none; the QSO being edited is no dupe of
+// itself.
+TEST_F(EntrySessionTest, AnEditThatWouldMakeADupeOrNoDateIsRefused) {
+  CreateLog();
+  EntrySession& s = OpenSession();
+  ASSERT_TRUE(LogAt(1, "DL1ABC", "N01"));
+  ASSERT_TRUE(LogAt(2, "DL2ABC", "N02"));
+  auto qsos = Qsos();
+  ASSERT_EQ(qsos.size(), 2u);
+  const std::uint32_t second = View(qsos[1]).recordNo();
+  const auto form = s.EditFormOf(second);
+  ASSERT_TRUE(form);
+  using Refusal = EntrySession::EditRefusal;
+  EXPECT_EQ(s.RefuseQsoEdit(second, form->fields), std::nullopt);
+  struct Case {
+    std::function<void(QsoEditFields&)> change;
+    std::optional<Refusal> refused;
+    const char* message;
+  };
+  const Case cases[] = {
+      {[](QsoEditFields& f) { f.call = "dl1abc"; }, Refusal::kCall, "Call DL1ABC bereits auf Band vorhanden"},
+      {[](QsoEditFields& f) { f.call = "DL1ABC/P"; }, Refusal::kCall, "Call DL1ABC bereits auf Band vorhanden"},
+      {[](QsoEditFields& f) { f.date = "32.13.2026"; }, Refusal::kDate, "Fehler bei Datums-Angabe"},
+      {[](QsoEditFields& f) { f.time = "25:99"; }, Refusal::kTime, "Fehler bei Zeit-Angabe"},
+      {[](QsoEditFields& f) { f.call = "DL3ABC"; }, std::nullopt, nullptr},
+  };
+  for (const Case& c : cases) {
+    platform.ClearRecord();
+    QsoEditFields fields = form->fields;
+    c.change(fields);
+    EXPECT_EQ(s.RefuseQsoEdit(second, fields), c.refused) << (c.message ? c.message : "accepted");
+    EXPECT_EQ(platform.TextsOf(Kind::kInform),
+              c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{});
+  }
+  // On the other band DL1ABC is no dupe.
+  QsoEditFields moved = form->fields;
+  moved.call = "DL1ABC";
+  moved.band = s.Bands().at(1);
+  EXPECT_EQ(s.RefuseQsoEdit(second, moved), std::nullopt);
 }
 
 TEST_F(EntrySessionTest, AQsoAtMidnightIsStored) {

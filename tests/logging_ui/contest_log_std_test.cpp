@@ -385,6 +385,38 @@ class ContestLogStdTest : public QObject {
     QCOMPARE(w.Totals()->SummaryLine(1)->text().trimmed(), QStringLiteral("2 Multi x"));
   }
 
+  // A change of call that would make a dupe is not stored: the entry's
+  // message, and the dialog stays open on the call field until it is
+  // changed back or to a call not worked on the band.
+  void editDialogRefusesAChangeThatMakesADupe() {
+    Fixture f;
+    TContestLogStd& w = f.Open();
+    f.SetMinute(1);
+    TypeQso("dl1aaa", "n01");
+    f.SetMinute(2);
+    TypeQso("dl2bbb", "n02");
+    Key(Qt::Key_F5);  // the list stands on DL2BBB
+    bool stayedOpen = false;
+    WhenModal<Teingabecontstd2>([&](Teingabecontstd2* dialog) {
+      dialog->CallField()->setFocus();
+      dialog->CallField()->selectAll();
+      QTest::keyClicks(dialog->CallField(), "dl1aaa");
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+      stayedOpen = dialog->isVisible();
+      QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(dialog->CallField()));
+      QCOMPARE(f.platform.TextsOf(Kind::kInform), std::vector<std::string>{"Call DL1AAA bereits auf Band vorhanden"});
+      QTest::keyClicks(dialog->CallField(), "dl3ccc");
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    });
+    Key(Qt::Key_Return);
+    Reactivate(w);
+    QVERIFY(stayedOpen);
+    auto qsos = f.Qsos();
+    QCOMPARE(qsos.size(), std::size_t{2});
+    QCOMPARE(Fixture::Qso(qsos[0]).call(), std::string("DL1AAA"));
+    QCOMPARE(Fixture::Qso(qsos[1]).call(), std::string("DL3CCC"));
+  }
+
   void listWindowInItsThreeModes() {
     Fixture f;
     TContestLogStd& w = f.Open();

@@ -215,9 +215,19 @@ QsoEditFields Teingabecontstd2::Collect() const {
 
 void Teingabecontstd2::done(int result) {
   if (!m_closing) {
-    m_closing = true;
     if (m_freq->hasFocus()) FrequencyLeft();
-    m_stored = m_session.ChangeQso(m_recordNo, Collect());
+    const QsoEditFields fields = Collect();
+    // A change that cannot be stored keeps the dialog open on its field.
+    if (const auto refused = m_session.RefuseQsoEdit(m_recordNo, fields)) {
+      TkxEdit* field = *refused == EntrySession::EditRefusal::kDate   ? m_date
+                       : *refused == EntrySession::EditRefusal::kTime ? m_time
+                                                                      : m_call;
+      field->setFocus(Qt::OtherFocusReason);
+      field->selectAll();
+      return;
+    }
+    m_closing = true;
+    m_stored = m_session.ChangeQso(m_recordNo, fields);
   }
   QDialog::done(result);
 }
