@@ -636,7 +636,7 @@ bool TKBrowser::DeleteSelected() {
   if (events_.OnBefore_Loesch && !events_.OnBefore_Loesch(*this)) return false;
   std::string name(kDefaultDeleteName);
   if (events_.OnLoesch_Feld) events_.OnLoesch_Feld(*this, name);
-  if (!platform_.AskYesNo(std::string(kDeleteQuestion) + "\"" + name + "\"")) return false;
+  if (!platform_.AskBeforeDestroying(std::string(kDeleteQuestion) + "\"" + name + "\"")) return false;
 
   const BrowserEntry gone = rows_[static_cast<std::size_t>(selected_ - 1)].entry;
   const int row = selected_;

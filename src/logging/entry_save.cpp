@@ -169,7 +169,7 @@ bool EntrySession::DeleteQso(std::uint32_t recordNo) {
   const std::string call = stored.call();
   context_.platform->Inform(
       "Durch das L\xF6schen eines Eintrages werden die Nummern aller nachfolgenden Eintr\xE4ge um 1 verringert.");
-  if (!context_.platform->AskYesNo("Eintrag " + call + " l\xF6schen?")) return false;
+  if (!context_.platform->AskBeforeDestroying("Eintrag " + call + " l\xF6schen?")) return false;
   if (!qsoFile_->FindExact(kIndexByRecordNo, key).ok()) return false;
   const std::size_t slot = CountsInSlotOne(rules_, code()) ? 1 : LogTotals::Slot(RecordOf(*qsoFile_).band());
   totals_.pointsPerBand[slot] -= RecordOf(*qsoFile_).points();

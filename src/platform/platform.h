@@ -82,6 +82,9 @@ class Platform {
 
   // Modal question with Yes and No. True only for Yes; closing the box is No.
   virtual bool AskYesNo(std::string_view text) = 0;
+  // The same for a question whose Yes destroys data: "Nein" is the default
+  // button, so that Enter keeps the data.
+  virtual bool AskBeforeDestroying(std::string_view text) { return AskYesNo(text); }
   // Modal notice with OK.
   virtual void Inform(std::string_view text) = 0;
   virtual void Warn(std::string_view text) = 0;

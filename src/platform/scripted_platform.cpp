@@ -78,6 +78,7 @@ std::vector<std::string> ScriptedPlatform::TextsOf(Kind kind) const {
 }
 
 void ScriptedPlatform::ClearRecord() {
+  destroyingQuestions_.clear();
   shown_.clear();
   unexpectedQuestions_ = 0;
   beeps_ = 0;
@@ -98,6 +99,11 @@ bool ScriptedPlatform::AskYesNo(std::string_view text) {
   const bool yes = answers_.front();
   answers_.pop_front();
   return yes;
+}
+
+bool ScriptedPlatform::AskBeforeDestroying(std::string_view text) {
+  destroyingQuestions_.emplace_back(text);
+  return AskYesNo(text);
 }
 
 void ScriptedPlatform::Inform(std::string_view text) {

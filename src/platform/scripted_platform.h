@@ -77,6 +77,9 @@ class ScriptedPlatform : public Platform {
 
   // Platform.
   bool AskYesNo(std::string_view text) override;
+  // Recorded as a question, and among DestroyingQuestions().
+  bool AskBeforeDestroying(std::string_view text) override;
+  const std::vector<std::string>& DestroyingQuestions() const { return destroyingQuestions_; }
   void Inform(std::string_view text) override;
   void Warn(std::string_view text) override;
   void ShowError(std::string_view text) override;
@@ -107,6 +110,7 @@ class ScriptedPlatform : public Platform {
   LocalDateTime now_{DayNumberFromCivil({2009, 6, 15}), 12 * 3600};
 
   std::vector<Shown> shown_;
+  std::vector<std::string> destroyingQuestions_;
   int unexpectedQuestions_ = 0;
   int beeps_ = 0;
   int pendingEventCalls_ = 0;

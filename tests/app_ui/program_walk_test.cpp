@@ -336,7 +336,11 @@ class ProgramWalkTest : public QObject {
     p.platform.ClearRecord();
     p.platform.AnswerNextQuestion(true);
     QTest::mouseClick(p.window->btnLoeschen(), Qt::LeftButton);
-    QCOMPARE(p.platform.TextsOf(Kind::kQuestion), std::vector<std::string>{"Eintrag DEZ: 2009! l\xF6schen?"});
+    // The log holds its two QSOs: the question says so, and "Nein" is its
+    // default button.
+    const std::vector<std::string> question{"Contest DEZ: 2009! mit 2 QSOs l\xF6schen?"};
+    QCOMPARE(p.platform.TextsOf(Kind::kQuestion), question);
+    QCOMPARE(p.platform.DestroyingQuestions(), question);
     QCOMPARE(p.session->contestDirectory().RecordCount(), 0);
     QCOMPARE(p.session->totals().RecordCount(), 0);
     QVERIFY(!std::filesystem::exists(qsoData));

@@ -375,6 +375,7 @@ class ContestListTest : public QObject {
     QTest::mouseClick(w.btnLoeschen(), Qt::LeftButton);
     QCOMPARE(f.platform.TextsOf(ScriptedPlatform::Kind::kQuestion),
              std::vector<std::string>{"Eintrag Zweiter l\xF6schen?"});
+    QCOMPARE(f.platform.DestroyingQuestions(), std::vector<std::string>{"Eintrag Zweiter l\xF6schen?"});
     QCOMPARE(f.Directory().RecordCount(), 3);
     QCOMPARE(f.session->totals().RecordCount(), 1);  // the question comes after the totals record
 

@@ -113,12 +113,22 @@ class QtProgressWindow : public ProgressWindow {
 
 QtPlatform::~QtPlatform() { delete m_helpViewer.data(); }
 
-bool QtPlatform::AskYesNo(std::string_view text) {
+namespace {
+
+bool Ask(QWidget* parent, std::string_view text, QMessageBox::StandardButton defaultButton) {
   QMessageBox box(QMessageBox::Question, QStringLiteral("Bestätigen"), ToQString(text),
-                  QMessageBox::Yes | QMessageBox::No, DialogParent());
-  box.setDefaultButton(QMessageBox::Yes);
+                  QMessageBox::Yes | QMessageBox::No, parent);
+  box.setDefaultButton(defaultButton);
   box.setEscapeButton(QMessageBox::No);  // the close box answers No
   return box.exec() == QMessageBox::Yes;
+}
+
+}  // namespace
+
+bool QtPlatform::AskYesNo(std::string_view text) { return Ask(DialogParent(), text, QMessageBox::Yes); }
+
+bool QtPlatform::AskBeforeDestroying(std::string_view text) {
+  return Ask(DialogParent(), text, QMessageBox::No);
 }
 
 void QtPlatform::Inform(std::string_view text) {

@@ -14,6 +14,7 @@ class QtPlatform : public Platform {
   ~QtPlatform() override;
 
   bool AskYesNo(std::string_view text) override;
+  bool AskBeforeDestroying(std::string_view text) override;
   void Inform(std::string_view text) override;
   void Warn(std::string_view text) override;
   void ShowError(std::string_view text) override;

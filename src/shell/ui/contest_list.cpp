@@ -1,12 +1,16 @@
 #include "shell/ui/contest_list.h"
 
 #include <QPushButton>
+#include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <string>
 #include <vector>
 
 #include "common/coding.h"
 #include "common/text.h"
 #include "controls/ui/kx_brow.h"
+#include "storage/os_file.h"
 #include "shell/contest_directory.h"
 #include "shell/ui/contest_brow.h"
 
@@ -210,7 +214,21 @@ void ContestList::Loeschen() {
   FileBlock& dir = m_session.contestDirectory();
   const ContestHeader header = *ContestHeader::Over(dir.Record());
   (void)EnsureTotalsRecord(m_session.totals(), header.contestNumber());
-  if (!m_platform.AskYesNo("Eintrag " + header.name() + " l\xF6schen?")) return;
+  // A log with QSOs says how many go with it (a log never opened for
+  // logging has no QSO file, and none is made for counting).
+  std::int32_t qsos = 0;
+  FileCatalogue& catalogue = m_session.catalogue();
+  std::filesystem::path dat = catalogue.engine().DataDirectory() / (QsoFileName(header.contestNumber()) + ".DAT");
+  if (FileExists(FindIgnoringCase(dat))) {
+    if (FileBlock* qsoFile = catalogue.OpenQsoFile(header.contestNumber())) {
+      qsos = std::max<std::int32_t>(0, qsoFile->RecordCount());
+      catalogue.ReleaseQsoFile(header.contestNumber());
+    }
+  }
+  const std::string question = qsos > 0 ? "Contest " + header.name() + " mit " + std::to_string(qsos) +
+                                              (qsos == 1 ? " QSO l\xF6schen?" : " QSOs l\xF6schen?")
+                                        : "Eintrag " + header.name() + " l\xF6schen?";
+  if (!m_platform.AskBeforeDestroying(question)) return;
   (void)DeleteContestLog(m_session.catalogue(), dir, m_session.totals());
   LocateCurrent();
 }
