@@ -83,6 +83,8 @@ int RunExport(const CommandEnv& env, CommandArgs args) {
   PrefixFiles prefixFiles;
   prefixFiles.prefix = tool.context().catalogue().OpenPrefixes();
   OutputContext ctx{h, rules, tool.StoredTotalsOf(h, rules), tool.settings().own, now.date, now.time, &prefixFiles};
+  const DayAndTime utc = ApplyUtcOffset(now.date, now.time, tool.settings().utcOffsetHours);
+  ctx.createdUtc = {utc.day, utc.time};
   OutputResult result;
   {
     OpenedFile qsos(tool.context().catalogue(), SharedFile::kQsoLog, *number);

@@ -1,5 +1,6 @@
 #include "output/adif_export.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdlib>
 
@@ -20,8 +21,31 @@ std::string_view DistrictFieldName(const ContestRules& rules) {
   return "DOK";
 }
 
-std::string Head(const std::string& text) { return text.substr(0, std::min<std::size_t>(3, text.size())); }
-std::string Tail(const std::string& text) { return text.size() > 3 ? text.substr(3) : std::string(); }
+// An exchange text begins with the three characters of the report ("59 "
+// for phone); what follows is the serial number or the district.
+std::string Report(const std::string& text) {
+  return TrimBlanksTabs(text.substr(0, std::min<std::size_t>(3, text.size())));
+}
+std::string AfterReport(const std::string& text) {
+  return text.size() > 3 ? TrimBlanksTabs(text.substr(3)) : std::string();
+}
+
+bool AllDigits(std::string_view text) {
+  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// STX and SRX are integers; any other exchange text goes to the string field.
+void AddExchangeRest(std::string& line, std::string_view numberField, std::string_view textField,
+                     const std::string& rest) {
+  if (rest.empty()) return;
+  line += AdifField(AllDigits(rest) ? numberField : textField, rest);
+}
+
+// "Korv DEZ Version 2006-1.0" -> "2006-1.0".
+std::string ProgramVersion(const std::string& versionText) {
+  const std::size_t blank = versionText.find_last_of(' ');
+  return blank == std::string::npos ? versionText : versionText.substr(blank + 1);
+}
 
 std::string QslValue(char mark) {
   if (mark == 'J' || mark == 'j') return "Y";
@@ -63,14 +87,14 @@ std::string AdifRecordLine(const OutputContext& ctx, const QsoRecord& qso, bool 
   if (rules.listenerLog != 0) {
     // The heard station's exchange is stored as received, the report of the
     // station it worked as sent.
-    line += AdifField("RST_SENT", rstOnly ? Head(rcvd) : rcvd);
+    line += AdifField("RST_SENT", rstOnly ? Report(rcvd) : rcvd);
     line += AdifField("CALL_WKD", TrimBlanksTabs(qso.call2()));
-    line += AdifField("RST_WKD", rstOnly ? Head(sent) : sent);
+    line += AdifField("RST_WKD", rstOnly ? Report(sent) : sent);
   } else if (rstOnly) {
-    line += AdifField("RST_SENT", Head(sent));
-    line += AdifField("RST_RCVD", Head(rcvd));
-    if (sent.size() > 3) line += AdifField("STX", Tail(sent));
-    if (rcvd.size() > 3) line += AdifField("SRX", Tail(rcvd));
+    line += AdifField("RST_SENT", Report(sent));
+    line += AdifField("RST_RCVD", Report(rcvd));
+    AddExchangeRest(line, "STX", "STX_STRING", AfterReport(sent));
+    AddExchangeRest(line, "SRX", "SRX_STRING", AfterReport(rcvd));
   } else {
     line += AdifField("RST_SENT", sent);
     line += AdifField("RST_RCVD", rcvd);
@@ -115,6 +139,14 @@ OutputResult AdifExport(const OutputContext& ctx, FileBlock& qsoFile, bool rstOn
   OutputText out(kListLinePrefix);
   out.RawLine("ADIF-Export generated with Belvent " + ctx.rules.versionText + " " +
               std::string(kMakerWebAddress));
+  // The standard header fields, so that other programs know the file's
+  // version and maker; the line above is free text before them.
+  out.RawLine(AdifField("ADIF_VER", kAdifVersion) + AdifField("PROGRAMID", kAdifProgramId) +
+              AdifField("PROGRAMVERSION", ProgramVersion(ctx.rules.versionText)));
+  if (ctx.createdUtc.date != kNoDate && ctx.createdUtc.time != kNoTime) {
+    out.RawLine(AdifField("CREATED_TIMESTAMP", DateToText(ctx.createdUtc.date, "yyyymmdd") + " " +
+                                                   TimeToText(ctx.createdUtc.time, "hhmmss")));
+  }
   out.RawLine("<EOH>");
   const Status st = WalkQsoFile(qsoFile, kQsoIndexRecordNo, [&](const QsoRecord& qso) {
     if (!qso.IsQsyMarker()) out.Line(AdifRecordLine(ctx, qso, rstOnly));

@@ -2,6 +2,8 @@
 //
 // Grammar:
 //   ADIF-Export generated with Belvent <version> <web address>     flush left
+//   <ADIF_VER:5>3.1.4 <PROGRAMID:7>KorvDEZ <PROGRAMVERSION:n>...  flush left
+//   <CREATED_TIMESTAMP:15>yyyymmdd hhmmss (UTC)     when the moment is known
 //   <EOH>                                                          flush left
 //   one line per QSO (order of entry, QSY marker lines skipped):
 //     "     " + fields, each "<NAME:length>value " + "<EOR>"
@@ -10,8 +12,10 @@
 //     TIME_ON:4 hhmm            only when it has a time
 //     CALL
 //     RST_SENT, RST_RCVD        rstOnly: the reports (first three characters
-//     STX, SRX                  of the exchange texts), then the rest of each
-//                               text when there is one; else RST_SENT and
+//     STX, SRX                  of the exchange texts, trimmed), then the rest
+//     STX_STRING, SRX_STRING    of each text, trimmed, when there is one: in
+//                               STX/SRX when it is a number, else in the
+//                               _STRING field; not rstOnly: RST_SENT and
 //                               RST_RCVD carry the whole exchange texts
 //                               (listener logs: RST_SENT, CALL_WKD, RST_WKD)
 //     BAND                      compact band name ("80m", "70cm")
@@ -34,6 +38,9 @@
 #include "output/output_text.h"
 
 namespace korv {
+
+inline constexpr std::string_view kAdifVersion = "3.1.4";
+inline constexpr std::string_view kAdifProgramId = "KorvDEZ";
 
 // "<" + name + ":" + length + ">" + value + " ".
 std::string AdifField(std::string_view name, std::string_view value);

@@ -8,6 +8,7 @@
 #include "common/dates.h"
 #include "files/contest_header.h"
 #include "files/setup.h"
+#include "platform/platform.h"
 #include "output/claimed_score.h"
 #include "refdata/prefix_files.h"
 #include "shell/contest_rules.h"
@@ -34,6 +35,8 @@ struct OutputContext {
   // Labels of the cover sheet: German, or the English set of the contests
   // that want English texts.
   bool uiGerman = true;
+  // The moment in UTC, for formats that want it so (ADIF's creation time).
+  LocalDateTime createdUtc{};
 };
 
 // The description of the header's participation type; empty when none is

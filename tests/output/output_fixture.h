@@ -103,7 +103,9 @@ class OutputTest : public FilesTest {
   }
 
   OutputContext Context() const {
-    return OutputContext{header, rules, ReadStoredTotals(header, &totals, rules), own, today, now};
+    OutputContext ctx{header, rules, ReadStoredTotals(header, &totals, rules), own, today, now};
+    ctx.createdUtc = {today, now - 2 * 3600 + 15};
+    return ctx;
   }
 
   // Inserts a record filled by `fill` into the QSO file.

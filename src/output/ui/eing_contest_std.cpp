@@ -277,6 +277,7 @@ void TEingContestStd::RunOutput(int kind) {
   OutputContext ctx{Header(), m_rules, ReadStoredTotals(Header(), tr ? &*tr : nullptr, m_rules),
                     settings.own, utc.day, utc.time};
   ctx.uiGerman = m_state.uiGerman;
+  ctx.createdUtc = {utc.day, utc.time};
   if (IsPaperOutput(outputKind)) {
     PaperOutputJob paper;
     paper.kind = outputKind;
