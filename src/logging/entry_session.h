@@ -98,6 +98,8 @@ struct LoggingContext {
   FileBlock* totals = nullptr;     // KVKZ
   ProgramSettings settings;
   std::filesystem::path dataDirectory;
+  // Where the help page is looked for, in order; empty: the data directory.
+  std::vector<std::filesystem::path> helpSearchDirs;
   PrefixChooser* chooser = nullptr;  // nullptr: no choice dialog
   bool uiGerman = true;
   // The window renumbers at start and at closing; a caller that enters
@@ -209,6 +211,10 @@ class EntrySession {
   Platform& platform() const { return *context_.platform; }
   bool uiGerman() const { return context_.uiGerman; }
   const std::filesystem::path& dataDirectory() const { return context_.dataDirectory; }
+  std::vector<std::filesystem::path> helpSearchDirs() const {
+    if (context_.helpSearchDirs.empty()) return {context_.dataDirectory};
+    return context_.helpSearchDirs;
+  }
   FileBlock* qsoFile() { return qsoFile_; }
   std::int32_t contestNumber() const { return contestNumber_; }
   ScoreParts Score() const { return ComputeScore(totals_, rules_); }

@@ -11,6 +11,12 @@ namespace korv {
 inline constexpr int kHelpCommandContext = 1;
 inline constexpr int kHelpButtonContext = 1;
 inline constexpr int kMainWindowHelpContext = 310110018;
+// The sections of the help page of the other windows.
+inline constexpr int kConfigurationHelpContext = 310110020;
+inline constexpr int kLoggingHelpContext = 310110030;
+inline constexpr int kOutputsHelpContext = 310110040;
+inline constexpr int kQsoListHelpContext = 310110050;
+inline constexpr int kAdifImportHelpContext = 310110060;
 inline constexpr const char* kHelpFileName = "korvcont.html";
 
 // The first directory of the list that holds the help file; empty when none

@@ -301,6 +301,27 @@ class ContestLogStdTest : public QObject {
     QCOMPARE(q.rcvdExch(), std::string("59 N03"));
   }
 
+  void helpKeyAndButtonOpenTheLoggingSection() {
+    Fixture f;
+    TContestLogStd& w = f.Open();
+    QTest::keyClick(w.Entry()->Field(EntryField::kCall), Qt::Key_F1);
+    QTest::mouseClick(w.findChild<QPushButton*>(QStringLiteral("btnHilfe")), Qt::LeftButton);
+    const auto& requests = f.platform.HelpRequests();
+    QCOMPARE(requests.size(), std::size_t{2});
+    for (const auto& r : requests) {
+      QCOMPARE(r.contextNumber, 310110030);
+      QCOMPARE(r.file.filename().string(), std::string("korvcont.html"));
+    }
+    // The list window and the edit dialog have their own section.
+    WhenModal<QDialog>([](QDialog* list) {
+      QTest::keyClick(list, Qt::Key_F1);
+      QTest::keyClick(list, Qt::Key_Escape);
+    });
+    QTest::keyClick(w.Entry()->Field(EntryField::kCall), Qt::Key_F12);
+    QCOMPARE(requests.size(), std::size_t{3});
+    QCOMPARE(requests.back().contextNumber, 310110050);
+  }
+
   void deleteFromTheListAsksAndRenumbers() {
     Fixture f;
     TContestLogStd& w = f.Open();

@@ -93,6 +93,7 @@ struct LogWindowFixture {
     ctx.settings.own.call = "DL0XYZ";
     ctx.settings.own.locator = "JO31MM";
     ctx.dataDirectory = dir;
+    ctx.helpSearchDirs = {dir, qgetenv("KORV_SHARE_DIR").toStdString()};
     return ctx;
   }
 

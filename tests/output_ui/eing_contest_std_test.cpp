@@ -56,6 +56,7 @@ struct Fixture {
     setup.showTextFile = [this](const std::filesystem::path& p) { shownFiles.push_back(p); };
     setup.showRules = [this](ContestCode code) { rulesShown.push_back(code); };
     setup.outputDirectory = dir;
+    setup.helpSearchDirs = {qgetenv("KORV_SHARE_DIR").toStdString()};
     window = std::make_unique<TEingContestStd>(platform, *session, state, setup);
     window->Prepare(logExists, evaluationOnly, '3');
     window->show();
@@ -284,6 +285,24 @@ class EingContestStdTest : public QObject {
     QVERIFY(!w.isVisible());
     QVERIFY(f.platform.ShownTexts().empty());
     QCOMPARE(f.Directory().RecordCount(), 0);
+  }
+
+  void helpButtonAndF1OpenTheWindowsSection() {
+    for (const bool evaluationOnly : {false, true}) {
+      Fixture f;
+      TEingContestStd& w = f.Open(evaluationOnly, evaluationOnly);
+      Click(w, "btnHilfe");
+      QTest::keyClick(Child<QWidget>(w, "eName"), Qt::Key_F1);
+      const auto& requests = f.platform.HelpRequests();
+      QCOMPARE(requests.size(), std::size_t{2});
+      // Before the contest the configuration, after it the outputs.
+      const int expected = evaluationOnly ? 310110040 : 310110020;
+      for (const auto& r : requests) {
+        QCOMPARE(r.contextNumber, expected);
+        QCOMPARE(r.file.filename().string(), std::string("korvcont.html"));
+      }
+      QVERIFY(w.isVisible());
+    }
   }
 
   void existingLogShowsItsChoicesTotalsAndOutputs() {

@@ -139,6 +139,7 @@ bool TContestLogStd::FormKeyDown(QKeyEvent* event, QWidget* receiver) {
   if (popup != m_listband && popup != m_listmode) popup = nullptr;
   switch (event->key()) {
     case Qt::Key_Escape: Escape(); return true;
+    case Qt::Key_F1: m_btnHilfe->click(); return true;
     case Qt::Key_F3: OpenKorrektur(2); return true;
     case Qt::Key_F4: OpenKorrektur(1); return true;
     case Qt::Key_F5: ToggleListFocus(); return true;

@@ -33,7 +33,6 @@ namespace {
 
 const QColor kEntryBar(0, 0, 128);
 const QColor kListBar(192, 0, 0);
-constexpr int kLoggingHelpContext = 1;
 
 }  // namespace
 
@@ -191,7 +190,7 @@ void TContestLogStd::BuildWidgets() {
   });
   connect(m_btnHilfe, &QPushButton::clicked, this, [this] {
     (void)HandleHelpRequest(m_session->platform(), kHelpCommandContext, kLoggingHelpContext,
-                                  {m_session->dataDirectory()});
+                            m_session->helpSearchDirs());
   });
   connect(m_btnauswertung, &QPushButton::clicked, this, &TContestLogStd::partyEvaluationRequested);
   connect(this, &TContestLogStd::partyEvaluationRequested, this, [this] { PartyEvaluation(); });
@@ -345,6 +344,7 @@ void TContestLogStd::AdifImport() {
   std::optional<AdifImportCounts> counts;
   {
     TFormadifimport window(m_session->platform(), AdifLogFieldNames(*m_session), this);
+    AddHelpKey(&window, *m_session, kAdifImportHelpContext);
     if (window.exec() == QDialog::Accepted) {
       counts = ImportAdifRecords(*m_session, window.Records(), window.RightList(), window.NoCheck());
     }

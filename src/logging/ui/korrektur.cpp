@@ -11,10 +11,12 @@
 
 #include "controls/ui/kx_brow.h"
 #include "controls/ui/kx_edit.h"
+#include "logging/ui/log_widgets.h"
 #include "logging/ui/qso_edit_dialog.h"
 #include "logging/ui/qso_list_panel.h"
 #include "platform/ui/qt_text.h"
 #include "refdata/bands.h"
+#include "shell/help.h"
 
 namespace korv {
 
@@ -88,6 +90,7 @@ BandIndex Tstdband::Ask(const std::vector<BandIndex>& bands, BandIndex selected,
 TKorrekturstd::TKorrekturstd(EntrySession& session, KorrekturKind kind, BandIndex band, QWidget* owner)
     : QDialog(owner), m_session(session), m_kind(kind), m_band(band) {
   setObjectName(QStringLiteral("TKorrekturstd"));
+  AddHelpKey(this, session, kQsoListHelpContext);
   auto* outer = new QVBoxLayout(this);
   outer->setContentsMargins(2, 2, 2, 2);
   m_brow = new TkxBrow(session.platform(), this);

@@ -1,9 +1,13 @@
 #include "logging/ui/log_widgets.h"
 
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QShortcut>
 
+#include "logging/entry_session.h"
 #include "platform/ui/qt_text.h"
+#include "shell/help.h"
 
 namespace korv {
 
@@ -38,6 +42,13 @@ void SetBackground(QWidget* widget, const QColor& colour) {
 
 void SetVisibleIfChanged(QWidget* widget, bool visible) {
   if (widget->isHidden() == visible) widget->setVisible(visible);
+}
+
+void AddHelpKey(QWidget* window, EntrySession& session, int helpContext) {
+  auto* shortcut = new QShortcut(QKeySequence(Qt::Key_F1), window);
+  QObject::connect(shortcut, &QShortcut::activated, window, [&session, helpContext] {
+    (void)HandleHelpRequest(session.platform(), kHelpCommandContext, helpContext, session.helpSearchDirs());
+  });
 }
 
 }  // namespace korv

@@ -32,4 +32,8 @@ void SetTextColour(QWidget* widget, const QColor& colour);
 void SetBackground(QWidget* widget, const QColor& colour);
 void SetVisibleIfChanged(QWidget* widget, bool visible);
 
+class EntrySession;
+// F1 anywhere in `window` opens the help page at the window's section.
+void AddHelpKey(QWidget* window, EntrySession& session, int helpContext);
+
 }  // namespace korv

@@ -9,8 +9,10 @@
 #include "common/picture.h"
 #include "common/text.h"
 #include "controls/ui/kx_edit.h"
+#include "logging/ui/log_widgets.h"
 #include "platform/ui/qt_text.h"
 #include "refdata/bands.h"
+#include "shell/help.h"
 
 namespace korv {
 namespace {
@@ -24,6 +26,7 @@ std::string FrequencyText(double mhz) { return TrimBlanksTabs(FormatPicture(mhz,
 Teingabecontstd2::Teingabecontstd2(EntrySession& session, std::uint32_t recordNo, QsoEditForm form, QWidget* parent)
     : QDialog(parent), m_session(session), m_recordNo(recordNo), m_form(std::move(form)) {
   setObjectName(QStringLiteral("Teingabecontstd2"));
+  AddHelpKey(this, session, kQsoListHelpContext);
   setWindowTitle(QStringLiteral("QSO \u00E4ndern"));
   auto* grid = new QGridLayout(this);
   grid->setHorizontalSpacing(8);

@@ -49,7 +49,9 @@ void TEingContestStd::BuildWidgets() {
   connect(m_btnBeenden, &QPushButton::clicked, this, [this] { btnBeendenClick(); });
   connect(m_btnAbbrechen, &QPushButton::clicked, this, [this] { done(QDialog::Rejected); });
   connect(m_btnHilfe, &QPushButton::clicked, this, [this] {
-    HandleHelpRequest(m_platform, kHelpCommandContext, kHelpButtonContext, m_setup.helpSearchDirs);
+    // After the contest the window is the evaluation with its outputs.
+    const int context = m_evaluationOnly ? kOutputsHelpContext : kConfigurationHelpContext;
+    HandleHelpRequest(m_platform, kHelpCommandContext, context, m_setup.helpSearchDirs);
   });
   connect(m_btnRegeln, &QPushButton::clicked, this, [this] {
     if (m_setup.showRules) m_setup.showRules(Header().contestCode());
@@ -243,6 +245,11 @@ bool TEingContestStd::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TEingContestStd::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_F1) {
+    event->accept();
+    m_btnHilfe->click();
+    return;
+  }
   if (event->key() == Qt::Key_Escape) {
     event->accept();
     if (m_platform.AskYesNo("\xC4nderungen \xFC" "bernehmen?")) {

@@ -1,6 +1,8 @@
 #include "platform/ui/help_viewer.h"
 
+#include <QDialogButtonBox>
 #include <QFile>
+#include <QPushButton>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -12,9 +14,15 @@ HelpViewer::HelpViewer(QWidget* parent) : QDialog(parent), m_browser(new QTextBr
   setObjectName(QStringLiteral("HelpViewer"));
   m_browser->setObjectName(QStringLiteral("helpBrowser"));
   m_browser->setOpenExternalLinks(true);
+  auto* buttons = new QDialogButtonBox(this);
+  QPushButton* close = buttons->addButton(QStringLiteral("Schlie\u00DFen"), QDialogButtonBox::RejectRole);
+  close->setObjectName(QStringLiteral("btnSchliessen"));
+  close->setAutoDefault(false);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(m_browser);
+  layout->setContentsMargins(0, 0, 0, 6);
+  layout->addWidget(m_browser, 1);
+  layout->addWidget(buttons);
   resize(720, 560);
 }
 

@@ -156,7 +156,12 @@ bool QtPlatform::ShellOpen(std::string_view target) {
 }
 
 bool QtPlatform::ShowHelp(const std::filesystem::path& helpFile, int contextNumber) {
-  if (!m_helpViewer) m_helpViewer = new HelpViewer(nullptr);
+  // A modal window blocks every window that is not its child: the viewer
+  // belongs to the modal window that asks, so it can be read and closed
+  // while that window stays modal, and it goes with that window.
+  QWidget* owner = QApplication::activeModalWidget();
+  if (m_helpViewer && m_helpViewer->parentWidget() != owner) delete m_helpViewer.data();
+  if (!m_helpViewer) m_helpViewer = new HelpViewer(owner);
   return m_helpViewer->ShowTopic(helpFile, contextNumber);
 }
 

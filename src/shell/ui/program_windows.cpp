@@ -55,7 +55,8 @@ ContestListHooks WireProgramWindows(Platform& platform, ProgramSession& session,
   };
   // The logging window, opened modally for the log with its own copy of the
   // presets; the list writes the header and totals buffers back afterwards.
-  hooks.openLogging = [&platform, &session, &state, &mainWindow, dir = setup.dataDirectory](
+  hooks.openLogging = [&platform, &session, &state, &mainWindow, dir = setup.dataDirectory,
+                       helpDirs = setup.helpSearchDirs](
                           std::int32_t contestNumber, const ContestRules& rules) {
     FileBlock& directory = session.contestDirectory();
     KeyString key;
@@ -69,6 +70,7 @@ ContestListHooks WireProgramWindows(Platform& platform, ProgramSession& session,
     context.totals = &session.totals();
     context.settings = session.settings();
     context.dataDirectory = dir;
+    context.helpSearchDirs = helpDirs;
     context.uiGerman = state.uiGerman;
     (void)TContestLogStd::Run(context, header, rules, &mainWindow, [&platform, dir](TContestLogStd& window) {
       QObject::connect(&window, &TContestLogStd::noteRequested, &window,
