@@ -63,7 +63,7 @@ class TextWindowsTest : public QObject {
         ClickButton(w, "btnDrucken");
         ClickButton(w, "btnSchliessen");
       });
-      ShowRules(platform, c.code, dir);
+      ShowRules(platform, c.code, {dir});
       QCOMPARE(title, QStringLiteral("Regeln"));
       QCOMPARE(shown, c.text);
       QCOMPARE(platform.PrintJobs().size(), std::size_t{1});
@@ -73,10 +73,39 @@ class TextWindowsTest : public QObject {
     // A missing file: an error, and no window.
     std::filesystem::remove(dir / "WNCr.RTF");
     ScriptedPlatform platform;
-    ShowRules(platform, '3', dir);
+    ShowRules(platform, '3', {dir});
     QCOMPARE(platform.TextsOf(ScriptedPlatform::Kind::kError),
              std::vector<std::string>{"Die Datei WNCr.RTF konnte nicht gelesen werden."});
     std::filesystem::remove_all(dir);
+  }
+
+  void shippedRulesFileIsFoundAndStatesTheRules() {
+    const std::filesystem::path dataDir = testing::MakeTempDir("rules-shipped");
+    const std::filesystem::path shareDir = qgetenv("KORV_SHARE_DIR").toStdString();
+    ScriptedPlatform platform;
+    QString shown;
+    WhenModal([&](QWidget& w) {
+      shown = w.findChild<QPlainTextEdit*>(QStringLiteral("redit"))->toPlainText();
+      ClickButton(w, "btnSchliessen");
+    });
+    ShowRules(platform, '3', {dataDir, shareDir});
+    QVERIFY(platform.ShownTexts().empty());
+    // Bands, modes, exchange, points and who gets them, multipliers, dupes, score.
+    for (const char* fact : {"80 m", "40 m", "10 m", "SSB und CW", "DOK", "5 Punkte", "DR2DEZ", "10 Punkte", "DK0VZ",
+                             "einmal je Band", "Z80", "Sonder-DOK", "bereits auf", "Ergebnis", "ß", "ä"}) {
+      QVERIFY2(shown.contains(QString::fromUtf8(fact)), fact);
+    }
+    // Nothing of the RTF markup reaches the reader.
+    QVERIFY(!shown.contains(QLatin1Char('\\')) && !shown.contains(QLatin1Char('{')));
+    // An organiser's file in the data directory wins.
+    Write(dataDir / "WNCr.RTF", "{\\rtf1 Eigene Regeln}");
+    WhenModal([&](QWidget& w) {
+      shown = w.findChild<QPlainTextEdit*>(QStringLiteral("redit"))->toPlainText();
+      ClickButton(w, "btnSchliessen");
+    });
+    ShowRules(platform, '3', {dataDir, shareDir});
+    QCOMPARE(shown, QStringLiteral("Eigene Regeln"));
+    std::filesystem::remove_all(dataDir);
   }
 
   void textWindowSavesAndPrintsTheFile() {

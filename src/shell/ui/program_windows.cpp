@@ -40,8 +40,10 @@ ContestListHooks WireProgramWindows(Platform& platform, ProgramSession& session,
   ConfigurationSetup configurationSetup;
   configurationSetup.helpSearchDirs = setup.helpSearchDirs;
   configurationSetup.outputDirectory = setup.dataDirectory;
-  configurationSetup.showRules = [&platform, dir = setup.dataDirectory](ContestCode code) {
-    ShowRules(platform, code, dir, QApplication::activeModalWidget());
+  std::vector<std::filesystem::path> rulesDirs{setup.dataDirectory};
+  rulesDirs.insert(rulesDirs.end(), setup.helpSearchDirs.begin(), setup.helpSearchDirs.end());
+  configurationSetup.showRules = [&platform, rulesDirs](ContestCode code) {
+    ShowRules(platform, code, rulesDirs, QApplication::activeModalWidget());
   };
   configurationSetup.showTextFile = [&platform](const std::filesystem::path& file) {
     (void)ShowTextFile(platform, file, QApplication::activeModalWidget());

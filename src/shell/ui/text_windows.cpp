@@ -1,11 +1,13 @@
 #include "shell/ui/text_windows.h"
 
+#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -46,7 +48,8 @@ std::string FileText(const QString& text) {
 
 }  // namespace
 
-void ShowRules(Platform& platform, ContestCode code, const std::filesystem::path& directory, QWidget* parent) {
+void ShowRules(Platform& platform, ContestCode code, const std::vector<std::filesystem::path>& directories,
+               QWidget* parent) {
   const RulesSource source = RulesSourceFor(code);
   if (source.kind == RulesSourceKind::kWebPage) {
     if (!source.webPage.empty()) (void)platform.ShellOpen(source.webPage);
@@ -59,7 +62,10 @@ void ShowRules(Platform& platform, ContestCode code, const std::filesystem::path
     return;
   }
   std::string rtf;
-  if (!ReadFileBytes(directory / std::string(source.rtfFile), rtf)) {
+  const auto readable = [&](const std::filesystem::path& dir) {
+    return ReadFileBytes(dir / std::string(source.rtfFile), rtf);
+  };
+  if (std::none_of(directories.begin(), directories.end(), readable)) {
     platform.ShowError("Die Datei " + std::string(source.rtfFile) + " konnte nicht gelesen werden.");
     return;
   }
@@ -74,6 +80,8 @@ Twagregeln::Twagregeln(Platform& platform, ContestCode code, const std::string& 
   m_redit = new QPlainTextEdit(this);
   m_redit->setObjectName(QStringLiteral("redit"));
   m_redit->setReadOnly(true);
+  // The rules are laid out in columns, as they are printed.
+  m_redit->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   m_redit->setPlainText(ToQString(text));
   auto* bar = new QHBoxLayout;
   QPushButton* print = AddButton(this, bar, "btnDrucken", "Drucken");

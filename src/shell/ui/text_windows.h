@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <filesystem>
+#include <vector>
 
 #include "platform/platform.h"
 #include "shell/contest_catalogue.h"
@@ -14,10 +15,12 @@ class QPushButton;
 
 namespace korv {
 
-// Shows the rules of `code`: its RTF file from `directory` in the rules
-// window, or its organiser's page through the shell. A rules file that
-// cannot be read is reported as an error and no window opens.
-void ShowRules(Platform& platform, ContestCode code, const std::filesystem::path& directory,
+// Shows the rules of `code`: its RTF file from the first of `directories`
+// that has it (the data directory first, so that an organiser's file put
+// there wins over the one shipped with the program) in the rules window, or
+// its organiser's page through the shell. A rules file that cannot be read
+// is reported as an error and no window opens.
+void ShowRules(Platform& platform, ContestCode code, const std::vector<std::filesystem::path>& directories,
                QWidget* parent = nullptr);
 
 // The rules window: read-only text, "Drucken", "Schließen"; Escape closes.
