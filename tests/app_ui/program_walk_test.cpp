@@ -288,13 +288,26 @@ class ProgramWalkTest : public QObject {
         QCOMPARE(p.platform.ShellOpened(), (std::vector<std::string>{"https://korv-dez.example.org/contestmodule",
                                                                      "mailto:info@korv-dez.example.org"}));
 
-        // "Contest beenden": after "Neu" the list comes back.
+        // "Contest beenden": after "Neu" as after "Starten" the evaluation
+        // comes; Escape asks whether to keep changes, and after "Nein" the
+        // list has the keyboard again.
+        WhenModal("TEingContestStd", [&](QWidget& e) {
+          ++evaluations;
+          QVERIFY(!e.findChild<QPushButton*>(QStringLiteral("btnStart"))->isVisible());
+          QCOMPARE(LabelText(e, "lTotalQSO"), ToQString(std::to_string(qsos.size()) + " QSO"));
+          p.platform.AnswerNextQuestion(false);
+          QTest::keyClick(&e, Qt::Key_Escape);
+          QVERIFY(!e.isVisible());
+        });
         Click(log, "btnContestBeenden");
       });
       Click(d, "btnStart");
     });
     p.list->NewWhenDirectoryEmpty();
-    QCOMPARE(evaluations, 0);
+    QCOMPARE(evaluations, 1);
+    QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(p.window.get()));
+    QVERIFY(Focus() != nullptr);
+    QCOMPARE(Focus()->window(), static_cast<QWidget*>(p.window.get()));
 
     // "Starten": the configuration, the logging window with the two QSOs,
     // and after "Contest beenden" the evaluation.
@@ -321,7 +334,7 @@ class ProgramWalkTest : public QObject {
     std::vector<std::string> expectedForm;
     for (const FormStep& step : form) expectedForm.emplace_back(step.message);
     QCOMPARE(shownInForm, expectedForm);
-    QCOMPARE(evaluations, 1);
+    QCOMPARE(evaluations, 2);
     QVERIFY(number > 0);
     QCOMPARE(p.platform.UnexpectedQuestions(), 0);
 

@@ -193,10 +193,21 @@ class ContestListTest : public QObject {
       f.platform.ClearRecord();
       ClickButton(d, "btnStart");
     });
+    // After the logging window, as after every start: the evaluation of the
+    // new log.
+    std::string evaluatedName;
+    f.modalScript.push_back([&evaluatedName](TEingContestStd& d) {
+      evaluatedName = d.findChild<TkxEdit*>(QStringLiteral("eName"))->text().toStdString();
+      ClickButton(d, "btnBeenden");
+    });
     f.Open();
     f.list->NewWhenDirectoryEmpty();
     QVERIFY(f.modalScript.empty());
-    QCOMPARE(f.configurations, (std::vector<OpenedConfiguration>{{false, false, '3', 0}}));
+    QCOMPARE(f.configurations.size(), std::size_t{2});
+    QCOMPARE(f.configurations[0], (OpenedConfiguration{false, false, '3', 0}));
+    QCOMPARE(f.configurations[1].logExists, true);
+    QCOMPARE(f.configurations[1].evaluationOnly, true);
+    QCOMPARE(evaluatedName, std::string("DEZ 2009"));
 
     QCOMPARE(f.Directory().RecordCount(), 1);
     QVERIFY(f.Directory().MoveFirst(3).ok());

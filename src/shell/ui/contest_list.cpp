@@ -10,6 +10,7 @@
 #include "common/coding.h"
 #include "common/text.h"
 #include "controls/ui/kx_brow.h"
+#include "controls/ui/kx_edit.h"
 #include "storage/os_file.h"
 #include "shell/contest_directory.h"
 #include "shell/ui/contest_brow.h"
@@ -144,6 +145,7 @@ void ContestList::Neu() {
   LocateCurrent();
   if (start) m_window.btnStartF10()->click();
   m_window.RefreshOwnCall();
+  ReturnFocus();
 }
 
 void ContestList::Starten() {
@@ -163,13 +165,8 @@ void ContestList::Starten() {
   }
   LocateCurrent();
   m_window.RefreshOwnCall();
-  if (!start) return;
-  m_window.btnStartF10()->click();
-  // After the contest: the evaluation and the outputs.
-  if (!IsCodeWithoutWindows(logCode) && m_hooks.openConfiguration) {
-    (void)m_hooks.openConfiguration(true, true, code);
-    LocateCurrent();
-  }
+  if (start) m_window.btnStartF10()->click();
+  ReturnFocus();
 }
 
 void ContestList::StartLogging() {
@@ -177,11 +174,26 @@ void ContestList::StartLogging() {
   const ContestHeader header = *ContestHeader::Over(m_session.contestDirectory().Record());
   const std::int32_t number = header.contestNumber();
   (void)EnsureTotalsRecord(m_session.totals(), number);
-  if (!IsCodeWithoutWindows(header.contestCode()) && m_hooks.openLogging) {
+  if (IsCodeWithoutWindows(header.contestCode())) return;
+  if (m_hooks.openLogging) {
     const ContestRules rules = m_session.rules();  // the logging window's own copy
     m_hooks.openLogging(number, rules);
   }
   WriteBackBuffers(number);
+  // After the contest, however the log was started: the evaluation and the
+  // outputs.
+  if (m_hooks.openConfiguration) {
+    (void)m_hooks.openConfiguration(true, true, m_state.activeContestCode);
+    LocateCurrent();
+  }
+}
+
+void ContestList::ReturnFocus() {
+  // The windows above are gone: the list has the keyboard again, whichever
+  // way they were closed.
+  m_window.raise();
+  m_window.activateWindow();
+  m_brow.QuickSearchField()->setFocus();
 }
 
 void ContestList::WriteBackBuffers(std::int32_t number) {

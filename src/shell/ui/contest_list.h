@@ -57,6 +57,7 @@ class ContestList : public QObject {
   int SortOrder() const;
   // Writes the current header and totals buffers back to their own records.
   void WriteBackBuffers(std::int32_t contestNumber);
+  void ReturnFocus();
 
   Platform& m_platform;
   ProgramSession& m_session;
