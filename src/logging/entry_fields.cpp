@@ -217,6 +217,9 @@ void EntrySession::PrepareNewEntry() {
   foundName_.clear();
   foundQth_.clear();
   if (lastFrequency_ != 0) e.SetFrequency(lastFrequency_);
+  // With automatic date and time the new entry shows the clock at once, not
+  // the last QSO's moment (a message may have stood for many seconds).
+  if (!importing_) ApplyClock(false);
   for (std::string& t : texts_) t.clear();
   ShowRecord();
   focused_ = EntryField::kCall;

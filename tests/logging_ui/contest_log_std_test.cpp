@@ -182,6 +182,8 @@ class ContestLogStdTest : public QObject {
     QCOMPARE(Focus(), FieldOf(w, EntryField::kCall));
     QVERIFY(FieldOf(w, EntryField::kCall)->text().isEmpty());
     QCOMPARE(f.Qsos().size(), std::size_t{1});
+    // The new entry shows the clock, not the time of the last QSO.
+    QCOMPARE(FieldOf(w, EntryField::kTime)->text(), QStringLiteral("08:02:00"));
   }
 
   // A DOK refused with a message is typed again where it was: the focus
