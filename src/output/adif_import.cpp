@@ -38,6 +38,25 @@ std::vector<std::string> AdifLogFieldNames(const EntrySession& session) {
   return names;
 }
 
+std::string AdifAutomaticFileField(std::string_view logField, const std::vector<std::string>& fileFields) {
+  struct Alias {
+    std::string_view logField;
+    std::string_view fileField;
+  };
+  static constexpr Alias kAliases[] = {
+      {"DOK", "DARC_DOK"}, {"DOK", "SRX_STRING"}, {"LDK", "SRX_STRING"}, {"Area", "SRX_STRING"},
+      {"LOC", "GRIDSQUARE"}, {"lfd.Nr.", "SRX"},
+  };
+  const auto has = [&fileFields](std::string_view name) {
+    return std::find(fileFields.begin(), fileFields.end(), name) != fileFields.end();
+  };
+  if (has(logField)) return std::string(logField);
+  for (const Alias& a : kAliases) {
+    if (a.logField == logField && has(a.fileField)) return std::string(a.fileField);
+  }
+  return {};
+}
+
 std::vector<std::string> AdifSameNameMapping(const std::vector<std::string>& logFields) {
   std::vector<std::string> mapped;
   for (const std::string& f : logFields) mapped.push_back(f + " (" + f + ")");

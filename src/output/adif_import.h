@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "logging/entry_session.h"
@@ -19,6 +20,13 @@ std::vector<std::string> AdifLogFieldNames(const EntrySession& session);
 // Every log field mapped to the file's field of the same name
 // ("CALL (CALL)", ...).
 std::vector<std::string> AdifSameNameMapping(const std::vector<std::string>& logFields);
+
+// The file field the import window maps to `logField` by itself when a file
+// is chosen: the field of the same name, else the first field other loggers
+// write it in (a DOK or district also as DARC_DOK or in the received
+// exchange text SRX_STRING, a locator as GRIDSQUARE, a serial number as
+// SRX). Empty when `fileFields` holds none of them.
+std::string AdifAutomaticFileField(std::string_view logField, const std::vector<std::string>& fileFields);
 
 struct AdifImportCounts {
   int imported = 0;

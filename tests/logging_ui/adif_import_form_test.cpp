@@ -108,12 +108,6 @@ QPoint EntryPoint(TFormadifimport* window, const QString& logField) {
   qFatal("no entry %s", qPrintable(logField));
 }
 
-// Drags each file field onto the log field of the pair.
-void Map(TFormadifimport* window, const std::vector<std::pair<QString, QString>>& pairs) {
-  for (const auto& [fileField, logField] : pairs)
-    QVERIFY(DragTo(window, fileField, EntryPoint(window, logField)));
-}
-
 void ClickImport(TContestLogStd& w) {
   auto* button = w.findChild<QPushButton*>(QStringLiteral("btnadifimport"));
   QVERIFY(button != nullptr && button->isVisible());
@@ -163,31 +157,32 @@ class AdifImportFormTest : public QObject {
       QCOMPARE(f.platform.FileDialogs()[0].filterPattern, std::string("*.ADI;*.ADIF"));
       QCOMPARE(d->findChild<QLabel*>(QStringLiteral("ldatei"))->text(),
                QString::fromStdString(path.string()));
-      // The header's fields are gone; the rest in order of first appearance.
-      QCOMPARE(Items(d->FileFields()),
-               (QStringList{"CALL", "QSO_DATE", "TIME_ON", "BAND", "MODE", "RST_SENT", "RST_RCVD",
-                            "SRX_STRING", "NAME", "FREQ"}));
-
-      QVERIFY(DragTo(d, QStringLiteral("SRX_STRING"), EntryPoint(d, QStringLiteral("DOK"))));
-      QCOMPARE(d->LogFields()->item(8)->text(), QStringLiteral("DOK (SRX_STRING)"));
-      QVERIFY(!Items(d->FileFields()).contains(QStringLiteral("SRX_STRING")));
+      // Fields named as the log's are mapped at once, the DOK from the
+      // received exchange text; the rest stays on the left.
+      QCOMPARE(Items(d->LogFields()),
+               (QStringList{"CALL (CALL)", "QSO_DATE (QSO_DATE)", "TIME_ON (TIME_ON)", "RST_SENT (RST_SENT)",
+                            "RST_RCVD (RST_RCVD)", "BAND (BAND)", "FREQ (FREQ)", "MODE (MODE)",
+                            "DOK (SRX_STRING)"}));
+      QCOMPARE(Items(d->FileFields()), QStringList{"NAME"});
       QVERIFY(start->isEnabled());
-      // A mapped entry takes no second field; a drop beside the entries
-      // does nothing. The dragged name stays in the left list both times.
-      DragTo(d, QStringLiteral("NAME"), EntryPoint(d, QStringLiteral("DOK (SRX_STRING)")));
+      // Each mapping can still be changed: a field dropped onto a mapped
+      // entry replaces it and the earlier one goes back to the left list.
+      QVERIFY(DragTo(d, QStringLiteral("NAME"), EntryPoint(d, QStringLiteral("DOK (SRX_STRING)"))));
+      QCOMPARE(d->LogFields()->item(8)->text(), QStringLiteral("DOK (NAME)"));
+      QCOMPARE(Items(d->FileFields()), QStringList{"SRX_STRING"});
+      QVERIFY(DragTo(d, QStringLiteral("SRX_STRING"), EntryPoint(d, QStringLiteral("DOK (NAME)"))));
       QCOMPARE(d->LogFields()->item(8)->text(), QStringLiteral("DOK (SRX_STRING)"));
-      const QRect last = d->LogFields()->visualItemRect(d->LogFields()->item(8));
-      DragTo(d, QStringLiteral("NAME"),
-             QPoint(last.center().x(), last.bottom() + 2 * last.height()));
-      QVERIFY(Items(d->FileFields()).contains(QStringLiteral("NAME")));
-
-      Map(d, {{"CALL", "CALL"},
-              {"QSO_DATE", "QSO_DATE"},
-              {"TIME_ON", "TIME_ON"},
-              {"BAND", "BAND"},
-              {"FREQ", "FREQ"},
-              {"MODE", "MODE"},
-              {"RST_RCVD", "RST_RCVD"}});
+      // A double click takes a mapping back; the field returns at its place
+      // in the file.
+      QListWidget* right = d->LogFields();
+      const QPoint rstSent = EntryPoint(d, QStringLiteral("RST_SENT (RST_SENT)"));
+      QTest::mouseClick(right->viewport(), Qt::LeftButton, {}, rstSent);
+      QTest::mouseDClick(right->viewport(), Qt::LeftButton, {}, rstSent);
+      QCOMPARE(right->item(3)->text(), QStringLiteral("RST_SENT"));
+      QCOMPARE(Items(d->FileFields()), (QStringList{"RST_SENT", "NAME"}));
+      // A drop beside the entries does nothing.
+      const QRect last = right->visualItemRect(right->item(8));
+      DragTo(d, QStringLiteral("NAME"), QPoint(last.center().x(), last.bottom() + 2 * last.height()));
       QCOMPARE(Items(d->FileFields()), (QStringList{"RST_SENT", "NAME"}));
       QTest::keyClick(d, Qt::Key_Return);  // "Start" is the default button
     });
@@ -248,7 +243,7 @@ class AdifImportFormTest : public QObject {
         seen = true;
         auto* choose = d->findChild<QPushButton*>(QStringLiteral("btndatei"));
         QTest::mouseClick(choose, Qt::LeftButton);
-        QVERIFY(DragTo(d, QStringLiteral("CALL"), EntryPoint(d, QStringLiteral("CALL"))));
+        QCOMPARE(d->LogFields()->item(0)->text(), QStringLiteral("CALL (CALL)"));
         QCOMPARE(d->Records().size(), std::size_t{5});
         QTest::mouseClick(choose, Qt::LeftButton);
         QCOMPARE(f.platform.TextsOf(Kind::kInform),

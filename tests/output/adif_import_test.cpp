@@ -137,5 +137,29 @@ TEST_F(AdifImportTest, FilesOfOtherLoggers) {
   EXPECT_TRUE(s.qsoFile()->CheckStructure(problem)) << problem;
 }
 
+// The field the import window maps by itself: the same name first, else
+// where other loggers write the value; never a field that is not there.
+TEST(AdifAutomaticMapping, SameNameFirstThenTheUsualPlaces) {
+  struct Case {
+    const char* logField;
+    std::vector<std::string> fileFields;
+    const char* mapped;
+  };
+  const Case cases[] = {
+      {"CALL", {"QSO_DATE", "CALL"}, "CALL"},
+      {"DOK", {"DOK", "DARC_DOK", "SRX_STRING"}, "DOK"},
+      {"DOK", {"SRX_STRING", "DARC_DOK"}, "DARC_DOK"},
+      {"DOK", {"SRX_STRING"}, "SRX_STRING"},
+      {"LOC", {"GRIDSQUARE"}, "GRIDSQUARE"},
+      {"lfd.Nr.", {"SRX", "SRX_STRING"}, "SRX"},
+      {"FREQ", {"FREQ_RX"}, ""},
+      {"RST_RCVD", {"SRX"}, ""},
+      {"DOK", {}, ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(AdifAutomaticFileField(c.logField, c.fileFields), c.mapped) << c.logField;
+  }
+}
+
 }  // namespace
 }  // namespace korv::testing

@@ -13,6 +13,7 @@
 #include <iterator>
 #include <system_error>
 
+#include "output/adif_import.h"
 #include "output/adif_reader.h"
 #include "platform/platform.h"
 #include "platform/ui/qt_text.h"
@@ -138,7 +139,10 @@ TFormadifimport::TFormadifimport(Platform& platform, const std::vector<std::stri
   right->addWidget(Caption("Felder im Log", page));
   m_listeRechts = new AdifLogFieldList(page);
   m_listeRechts->setObjectName(QStringLiteral("ListeRechtsLB"));
-  for (const std::string& name : logFields) m_listeRechts->addItem(ToQString(name));
+  for (const std::string& name : logFields) {
+    m_logFieldNames << ToQString(name);
+    m_listeRechts->addItem(ToQString(name));
+  }
   right->addWidget(m_listeRechts, 1);
 
   m_checkkeincheck = new QCheckBox(ToQString("keine Mode/Band-\xDC"
@@ -163,6 +167,8 @@ TFormadifimport::TFormadifimport(Platform& platform, const std::vector<std::stri
   connect(btndatei, &QPushButton::clicked, this, [this] { ChooseFile(); });
   connect(m_listeRechts, &AdifLogFieldList::fieldDropped, this,
           [this](const QString& fileField, int row) { (void)MapField(fileField, row); });
+  connect(m_listeRechts, &QListWidget::itemDoubleClicked, this,
+          [this](QListWidgetItem* item) { (void)UnmapField(m_listeRechts->row(item)); });
   connect(m_btnimportstart, &QPushButton::clicked, this, &QDialog::accept);
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   resize(560, 480);
@@ -175,6 +181,7 @@ void TFormadifimport::ChooseFile() {
   const auto chosen = m_platform.AskOpenFileName(request);
   if (!chosen) return;
   m_listeLinks->clear();
+  m_fileFieldOrder.clear();
   // The records always belong to the file shown: a failed choice leaves
   // none, so "Start" cannot import a file that is no longer named.
   m_records.clear();
@@ -191,18 +198,64 @@ void TFormadifimport::ChooseFile() {
   }
   AdifContents contents = ReadAdifText(*bytes);
   m_records = std::move(contents.records);
-  for (const std::string& name : contents.fieldNames) m_listeLinks->addItem(ToQString(name));
+  // A new file is mapped afresh.
+  for (int i = 0; i < m_listeRechts->count(); ++i) m_listeRechts->item(i)->setText(m_logFieldNames.value(i));
+  for (const std::string& name : contents.fieldNames) {
+    m_fileFieldOrder << ToQString(name);
+    m_listeLinks->addItem(ToQString(name));
+  }
+  MapAutomatically();
+}
+
+void TFormadifimport::MapAutomatically() {
+  for (int row = 0; row < m_listeRechts->count(); ++row) {
+    std::vector<std::string> available;
+    for (int i = 0; i < m_listeLinks->count(); ++i) available.push_back(FromQString(m_listeLinks->item(i)->text()));
+    const std::string fileField = AdifAutomaticFileField(FromQString(m_logFieldNames.value(row)), available);
+    if (!fileField.empty()) (void)MapField(ToQString(fileField), row);
+  }
 }
 
 bool TFormadifimport::MapField(const QString& fileField, int row) {
   QListWidgetItem* target = m_listeRechts->item(row);
-  if (target == nullptr || target->text().contains(QLatin1Char('('))) return false;
+  if (target == nullptr) return false;
   const QList<QListWidgetItem*> dragged = m_listeLinks->findItems(fileField, Qt::MatchExactly);
   if (dragged.isEmpty()) return false;
-  target->setText(target->text() + QStringLiteral(" (") + fileField + QStringLiteral(")"));
-  m_btnimportstart->setEnabled(true);
   delete m_listeLinks->takeItem(m_listeLinks->row(dragged.front()));
+  (void)UnmapField(row);
+  target->setText(m_logFieldNames.value(row) + QStringLiteral(" (") + fileField + QStringLiteral(")"));
+  UpdateStartButton();
   return true;
+}
+
+bool TFormadifimport::UnmapField(int row) {
+  QListWidgetItem* target = m_listeRechts->item(row);
+  if (target == nullptr) return false;
+  const QString logField = m_logFieldNames.value(row);
+  const QString text = target->text();
+  if (text == logField) return false;
+  // "LOGFIELD (FILEFIELD)"
+  ReturnFileField(text.mid(logField.size() + 2, text.size() - logField.size() - 3));
+  target->setText(logField);
+  UpdateStartButton();
+  return true;
+}
+
+void TFormadifimport::ReturnFileField(const QString& fileField) {
+  const int place = static_cast<int>(m_fileFieldOrder.indexOf(fileField));
+  if (place < 0) return;  // a field of a file chosen before
+  int row = 0;
+  while (row < m_listeLinks->count() &&
+         static_cast<int>(m_fileFieldOrder.indexOf(m_listeLinks->item(row)->text())) < place) {
+    ++row;
+  }
+  m_listeLinks->insertItem(row, fileField);
+}
+
+void TFormadifimport::UpdateStartButton() {
+  bool mapped = false;
+  for (int i = 0; i < m_listeRechts->count(); ++i) mapped = mapped || m_listeRechts->item(i)->text() != m_logFieldNames.value(i);
+  m_btnimportstart->setEnabled(mapped);
 }
 
 std::vector<std::string> TFormadifimport::RightList() const {

@@ -1,7 +1,10 @@
 // TFormadifimport: the ADIF import window. The user picks a file, whose
-// field names fill the left list, and drags them onto the log's fields in
-// the right list ("LOGFIELD (FILEFIELD)"). "Start" closes the window with
-// OK; the logging window then enters the records (output/adif_import.h).
+// field names fill the left list; fields that other loggers name as ours are
+// mapped onto the log's fields in the right list at once ("LOGFIELD
+// (FILEFIELD)"), and the user drags further ones across, drops another field
+// onto a mapped entry to replace it, or double-clicks a mapped entry to take
+// its field back. "Start" closes the window with OK; the logging window then
+// enters the records (output/adif_import.h).
 // The window only reads the file and keeps the mapping; it writes nothing.
 #pragma once
 
@@ -59,9 +62,13 @@ class TFormadifimport : public QDialog {
   // "ADIF-Datei auswählen": asks for the file and reads it.
   void ChooseFile();
   // Maps the file's field `fileField` (an entry of the left list) to the
-  // right list's entry `row`. False when nothing changed: no such entry,
-  // the entry is mapped already, or the name is not in the left list.
+  // right list's entry `row`; a field mapped there before goes back to the
+  // left list. False when nothing changed: no such entry, or the name is not
+  // in the left list.
   bool MapField(const QString& fileField, int row);
+  // Takes the mapping of the right list's entry `row` back: its file field
+  // returns to the left list. False when the entry is not mapped.
+  bool UnmapField(int row);
 
   // The records of the chosen file (upper-cased, as ReadAdifText gives them).
   const std::vector<std::string>& Records() const { return m_records; }
@@ -73,8 +80,15 @@ class TFormadifimport : public QDialog {
   AdifLogFieldList* LogFields() const { return m_listeRechts; }
 
  private:
+  void MapAutomatically();
+  // Puts `fileField` back into the left list at its place in the file.
+  void ReturnFileField(const QString& fileField);
+  void UpdateStartButton();
+
   Platform& m_platform;
   std::vector<std::string> m_records;
+  QStringList m_fileFieldOrder;  // the chosen file's field names in their order
+  QStringList m_logFieldNames;
   QLabel* m_ldatei = nullptr;
   AdifFileFieldList* m_listeLinks = nullptr;
   AdifLogFieldList* m_listeRechts = nullptr;
