@@ -303,6 +303,46 @@ class ContestLogStdTest : public QObject {
     QCOMPARE(q.rcvdExch(), std::string("59 N03"));
   }
 
+  // A portable operator's 1024x768 screen: the window fits it, nothing of
+  // the entry, the totals or the keys is cut off, the last QSOs are in the
+  // list, and the list's cells show their texts whole.
+  void windowFitsA1024By768Screen() {
+    Fixture f;
+    TContestLogStd& w = f.Open();
+    f.SetMinute(1);
+    TypeQso("dl1abc", "n01");
+    Key(Qt::Key_F7);  // SSB
+    f.SetMinute(2);
+    TypeQso("dl2xyz", "n02");
+    QVERIFY(w.minimumSizeHint().width() <= 1024);
+    w.resize(1024, 768 - 40);  // less the window manager's title bar
+    QCoreApplication::processEvents();
+    const QRect inside = w.rect();
+    const auto within = [&](QWidget* c) { return inside.contains(QRect(c->mapTo(&w, QPoint(0, 0)), c->size())); };
+    QVERIFY(within(w.Entry()));
+    QVERIFY(within(w.Totals()));
+    for (QPushButton* b : w.findChildren<QPushButton*>()) {
+      if (b->isVisibleTo(&w) && b->width() > 1) QVERIFY2(within(b), qPrintable(b->objectName()));
+    }
+    QTableWidget* grid = w.List()->Grid();
+    QVERIFY(within(grid));
+    int shown = 0;
+    for (int r = 0; r < grid->rowCount(); ++r) {
+      for (int c = 0; c < grid->columnCount(); ++c) {
+        const QTableWidgetItem* item = grid->item(r, c);
+        if (item == nullptr || item->text().trimmed().isEmpty()) continue;
+        if (c == 3) ++shown;
+        // As drawn: the padding blanks at the end are not.
+        QString drawn = item->text();
+        while (drawn.endsWith(QLatin1Char(' '))) drawn.chop(1);
+        const int needed = grid->fontMetrics().horizontalAdvance(drawn);
+        QVERIFY2(needed < grid->horizontalHeader()->sectionSize(c),
+                 qPrintable(QStringLiteral("%1 in column %2").arg(item->text()).arg(c)));
+      }
+    }
+    QCOMPARE(shown, 2);
+  }
+
   void helpKeyAndButtonOpenTheLoggingSection() {
     Fixture f;
     TContestLogStd& w = f.Open();

@@ -287,6 +287,16 @@ class EingContestStdTest : public QObject {
     QCOMPARE(f.Directory().RecordCount(), 0);
   }
 
+  // The window fits a 1024-pixel screen with room for the window frame.
+  void fitsA1024PixelScreen() {
+    for (const bool evaluationOnly : {false, true}) {
+      Fixture f;
+      TEingContestStd& w = f.Open(evaluationOnly, evaluationOnly);
+      QVERIFY(w.minimumSizeHint().width() <= 960);
+      QVERIFY(w.minimumSizeHint().height() <= 700);
+    }
+  }
+
   void helpButtonAndF1OpenTheWindowsSection() {
     for (const bool evaluationOnly : {false, true}) {
       Fixture f;

@@ -13,6 +13,7 @@
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QStyleOptionComboBox>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -24,6 +25,22 @@
 
 namespace korv {
 namespace {
+
+// Cells are drawn without their trailing blanks: the row texts are padded
+// for a fixed-width font, and in the grid's proportional font the padding
+// would only push a short text ("SSB") into an ellipsis.
+class CellDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+ protected:
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    qsizetype end = option->text.size();
+    while (end > 0 && option->text.at(end - 1) == QLatin1Char(' ')) --end;
+    option->text.truncate(end);
+  }
+};
 
 constexpr int kInitialColumns = 10;
 constexpr int kTopStripHeight = 15;
@@ -125,6 +142,7 @@ void TkxBrow::BuildWidgets() {
   middle->setSpacing(0);
   m_grid = new QTableWidget(0, kInitialColumns, this);
   m_grid->setObjectName(QStringLiteral("Grid"));
+  m_grid->setItemDelegate(new CellDelegate(m_grid));
   m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
   m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
   m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -271,7 +289,12 @@ void TkxBrow::RowsChanged() {
         item = new QTableWidgetItem;
         m_grid->setItem(r, c, item);
       }
-      if (item->text() != text) item->setText(text);  // only changed cells are rewritten
+      if (item->text() == text) continue;  // only changed cells are rewritten
+      item->setText(text);
+      if (c < static_cast<int>(m_fitToContent.size()) && m_fitToContent[static_cast<std::size_t>(c)]) {
+        const int needed = TextWidthInCell(text);
+        if (needed > m_grid->horizontalHeader()->sectionSize(c)) m_grid->horizontalHeader()->resizeSection(c, needed);
+      }
     }
   }
   const int selected = m_browser.SelectedRow();
@@ -288,6 +311,17 @@ void TkxBrow::RowsChanged() {
   m_vScroll->setValue(m_browser.ScrollPosition());
 }
 
+int TkxBrow::TextWidthInCell(const QString& cellText) const {
+  // As the cell draws it: without its trailing blanks.
+  qsizetype end = cellText.size();
+  while (end > 0 && cellText.at(end - 1) == QLatin1Char(' ')) --end;
+  const QString text = cellText.left(end);
+  if (text.isEmpty()) return 0;
+  // The cell's text margins on both sides and the grid line.
+  const int margin = 2 * (m_grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_grid) + 1) + 1;
+  return m_grid->fontMetrics().horizontalAdvance(text) + margin;
+}
+
 void TkxBrow::HeaderChanged() {
   QScopedValueRollback<bool> syncing(m_syncing, true);
   const std::vector<std::string> titles = m_browser.HeaderColumns();
@@ -298,12 +332,26 @@ void TkxBrow::HeaderChanged() {
   m_grid->setHorizontalHeaderLabels(labels);
   const int xWidth = m_grid->fontMetrics().horizontalAdvance(QLatin1Char('X'));
   const int screenWidth = ScreenWidthOf(this);
+  m_fitToContent.assign(static_cast<std::size_t>(columns), false);
   for (int c = 0; c < columns; ++c) {
     int width = Events().OnBrowColWidths ? Events().OnBrowColWidths(m_browser, c + 1) : 0;
-    if (width <= 0) {
-      width = DefaultColumnWidth(titles[static_cast<std::size_t>(c)].size(), xWidth, screenWidth);
+    const int defaultWidth = DefaultColumnWidth(titles[static_cast<std::size_t>(c)].size(), xWidth, screenWidth);
+    // A stored width equal to the default was never set by the user: it
+    // fits its texts as a column without a stored width does.
+    if (width <= 0 || width == defaultWidth) {
+      width = defaultWidth;
+      m_fitToContent[static_cast<std::size_t>(c)] = true;
     }
     m_grid->horizontalHeader()->resizeSection(c, width);
+  }
+  // Texts already shown are measured again for the new columns.
+  for (int r = 0; r < m_grid->rowCount(); ++r) {
+    for (int c = 0; c < columns; ++c) {
+      const QTableWidgetItem* item = m_grid->item(r, c);
+      if (item == nullptr || !m_fitToContent[static_cast<std::size_t>(c)]) continue;
+      const int needed = TextWidthInCell(item->text());
+      if (needed > m_grid->horizontalHeader()->sectionSize(c)) m_grid->horizontalHeader()->resizeSection(c, needed);
+    }
   }
   RowsChanged();
 }

@@ -107,6 +107,8 @@ class TkxBrow : public QFrame, private TKBrowserView {
   // TKBrowserView
   void RowsChanged() override;
   void HeaderChanged() override;
+  // The width a cell needs to show `cellText` whole.
+  int TextWidthInCell(const QString& cellText) const;
   void SortListChanged() override;
   void ResetView() override;
 
@@ -125,6 +127,8 @@ class TkxBrow : public QFrame, private TKBrowserView {
 
   TKBrowser m_browser;
   bool m_syncing = false;  // while the panel writes the engine's state into its widgets
+  // Columns without a stored width: they grow to fit the texts they show.
+  std::vector<bool> m_fitToContent;
   int m_wheelRest = 0;
 
   QWidget* m_topStrip = nullptr;

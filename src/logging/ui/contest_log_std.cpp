@@ -31,6 +31,8 @@
 namespace korv {
 namespace {
 
+constexpr int kKeyButtonMinWidth = 44;
+
 const QColor kEntryBar(0, 0, 128);
 const QColor kListBar(192, 0, 0);
 
@@ -60,6 +62,11 @@ QPushButton* TContestLogStd::AddButton(QWidget* parent, const char* name, const 
   if (hint != nullptr) b->setToolTip(ToQString(hint));
   b->setAutoDefault(false);
   b->setFocusPolicy(Qt::NoFocus);  // the entry keeps the keyboard
+  if (hint != nullptr) {
+    // The key buttons are as wide as their key, not the style's minimum
+    // push button: the row then fits a 1024-pixel screen.
+    b->setFixedWidth(std::max(kKeyButtonMinWidth, b->fontMetrics().horizontalAdvance(b->text()) + 24));
+  }
   parent->layout()->addWidget(b);
   return b;
 }

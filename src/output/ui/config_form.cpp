@@ -61,7 +61,7 @@ void ConfigurationForm::Build() {
     // stretch with the window), so that the layout never squeezes a date
     // or a call out of sight.
     const int chars = std::min(maxLength, 14);
-    e->setMinimumWidth(e->fontMetrics().horizontalAdvance(QString(chars, QLatin1Char('X'))) + 14);
+    e->setMinimumWidth(e->fontMetrics().horizontalAdvance(QString(chars, QLatin1Char('0'))) + 14);
     connect(e, &QLineEdit::textEdited, this, [this, e] { RestoreColour(e); });
     return e;
   };

@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstring>
 
 #include "controls/ui/kx_edit.h"
@@ -64,17 +65,24 @@ void TEingContestStd::BuildWidgets() {
   m_outputMenu = new QMenu(this);
   m_outputMenu->setObjectName(QStringLiteral("pmDrucken"));
 
+  // The buttons stand under the evaluation, all as wide as the widest, so
+  // that the window fits a 1024-pixel screen.
   auto* buttons = new QVBoxLayout;
+  int buttonWidth = 0;
   for (QPushButton* b : {m_btnStart, m_btnBeenden, m_btnAbbrechen, m_btnDrucken, m_btnRegeln, m_btnHilfe}) {
-    buttons->addWidget(b);
+    buttonWidth = std::max(buttonWidth, b->sizeHint().width());
   }
-  buttons->addStretch(1);
+  for (QPushButton* b : {m_btnStart, m_btnBeenden, m_btnAbbrechen, m_btnDrucken, m_btnRegeln, m_btnHilfe}) {
+    b->setFixedWidth(buttonWidth);
+    buttons->addWidget(b, 0, Qt::AlignLeft);
+  }
   auto* right = new QVBoxLayout;
-  right->addWidget(m_evaluation, 1);
+  right->addWidget(m_evaluation);
+  right->addLayout(buttons);
+  right->addStretch(1);
   auto* top = new QHBoxLayout;
   top->addWidget(m_form, 3);
   top->addLayout(right, 2);
-  top->addLayout(buttons);
   setLayout(top);
 
   QPalette p = palette();

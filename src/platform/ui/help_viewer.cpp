@@ -10,7 +10,7 @@
 namespace korv {
 
 HelpViewer::HelpViewer(QWidget* parent) : QDialog(parent), m_browser(new QTextBrowser(this)) {
-  setWindowTitle(QStringLiteral("Korv DEZ \u2013 Hilfe"));
+  setWindowTitle(QStringLiteral("Hilfe"));
   setObjectName(QStringLiteral("HelpViewer"));
   m_browser->setObjectName(QStringLiteral("helpBrowser"));
   m_browser->setOpenExternalLinks(true);
