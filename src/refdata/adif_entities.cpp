@@ -1,6 +1,7 @@
 #include "refdata/adif_entities.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "common/coding.h"
@@ -10,9 +11,51 @@
 namespace korv {
 namespace {
 
-constexpr std::array<std::string_view, kAdifEntityCount> kEntityPrefixes{{
+enum CodeState : std::uint8_t { kUnassigned, kCurrent, kDeleted };
+
+struct EntityRow {
+  CodeState state = kUnassigned;
+  std::string_view prefix;
+  // The country file's spelling of the prefix where it differs ("FT/Z" for
+  // "FT5Z"): prefix tables imported from it, and the QSOs resolved through
+  // them, hold that spelling.
+  std::string_view countryFile;
+};
+
+// Position i holds code i + 1.
+constexpr auto kEntities = std::to_array<EntityRow>({
 #include "refdata/adif_entities_table.inc"
-}};
+});
+static_assert(kEntities.size() == kAdifEntityCount);
+
+constexpr bool SamePrefix(std::string_view a, std::string_view b) {
+  // Length and first character first: cheap enough for the compile-time check.
+  return !a.empty() && a.size() == b.size() && a[0] == b[0] && a == b;
+}
+
+// A table prefix that a stored DXCC prefix cannot hold would never match, and
+// a prefix of two current entities would have no single number.
+constexpr bool TableIsConsistent() {
+  for (std::size_t i = 0; i < kEntities.size(); ++i) {
+    const EntityRow& row = kEntities[i];
+    if (row.prefix.size() > prefix_layout::kDxccPrefixCapacity ||
+        row.countryFile.size() > prefix_layout::kDxccPrefixCapacity) {
+      return false;
+    }
+    if (row.state != kCurrent) continue;
+    for (std::size_t j = i + 1; j < kEntities.size(); ++j) {
+      const EntityRow& other = kEntities[j];
+      if (other.state == kCurrent &&
+          (SamePrefix(row.prefix, other.prefix) || SamePrefix(row.prefix, other.countryFile) ||
+           SamePrefix(row.countryFile, other.prefix) ||
+           SamePrefix(row.countryFile, other.countryFile))) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+static_assert(TableIsConsistent());
 
 // clang-format off
 constexpr std::array<AdifSpecialPrefix, 18> kSpecial{{
@@ -22,9 +65,15 @@ constexpr std::array<AdifSpecialPrefix, 18> kSpecial{{
 }};
 // clang-format on
 
-int TablePosition(std::string_view prefix) {
-  for (int i = 0; i < kAdifEntityCount; ++i) {
-    if (!kEntityPrefixes[i].empty() && kEntityPrefixes[i] == prefix) return i + 1;
+// The code of the current entity whose prefix, or country-file spelling, is
+// `prefix`; 0 when there is none.
+int CurrentEntity(std::string_view prefix) {
+  if (prefix.empty()) return 0;
+  for (std::size_t i = 0; i < kEntities.size(); ++i) {
+    const EntityRow& row = kEntities[i];
+    if (row.state == kCurrent && (row.prefix == prefix || row.countryFile == prefix)) {
+      return static_cast<int>(i) + 1;
+    }
   }
   return 0;
 }
@@ -53,11 +102,11 @@ std::span<const AdifSpecialPrefix> AdifSpecialPrefixes() {
 
 std::string AdifDxccPrefix(int number) {
   if (number < 1 || number > kAdifEntityCount) return {};
-  return std::string(kEntityPrefixes[number - 1]);
+  return std::string(kEntities[static_cast<std::size_t>(number) - 1].prefix);
 }
 
 bool IsAdifEntityPrefix(std::string_view text) {
-  return !text.empty() && TablePosition(text) != 0;
+  return CurrentEntity(text) != 0;
 }
 
 std::string AdifDxccNumber(std::string_view rawPrefix, const PrefixFiles* files) {
@@ -68,7 +117,7 @@ std::string AdifDxccNumber(std::string_view rawPrefix, const PrefixFiles* files)
     if (s.prefix == prefix) special = s.number;
   }
   if (special == 0) {
-    if (const int position = TablePosition(prefix); position != 0) return std::to_string(position);
+    if (const int code = CurrentEntity(prefix); code != 0) return std::to_string(code);
   }
   if (files != nullptr) {
     for (FileBlock* block : {files->exceptionsEe, files->exceptionsEs, files->prefix}) {
