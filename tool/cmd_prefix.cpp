@@ -46,7 +46,8 @@ int ImportCountryFile(const CommandEnv& env, CommandArgs args) {
   }
   env.out << "taken " << r.taken << ", skipped " << r.skipped << ", broken " << r.broken << "\n"
           << "taken: " << r.prefixesTaken << " prefixes (KVPREFIX), " << r.exactCallsTaken
-          << " exact calls (KVPREFES); skipped: " << r.tooLong << " too long, " << r.duplicates
+          << " exact calls (KVPREFES); skipped: " << r.tooLong << " too long (of them "
+          << r.longExactCalls << " exact calls, kept in memory from the country file at start), " << r.duplicates
           << " duplicates, " << r.malformed << " malformed\n";
   if (r.taken == 0) {
     env.err << "korvtool: prefix import-cty: no entry taken from " << args[0]
@@ -95,10 +96,11 @@ int Resolve(const CommandEnv& env, CommandArgs args) {
   files.prefix = prefixes ? prefixes->get() : nullptr;
   files.exceptionsEe = exceptionsEe ? exceptionsEe->get() : nullptr;
   files.exceptionsEs = exceptionsEs ? exceptionsEs->get() : nullptr;
+  files.longCalls = &context.LongExactCallsOfCountryFile();
 
   const DxccLine line = ResolveDxccLine(call, date, files, today);
   env.out << Cp1252ToUtf8(line.text) << "\n";
-  if (line.result == kDxccResolved) return kExitOk;
+  if (line.result == kDxccResolved || line.result == kDxccNoEntity) return kExitOk;
   if (files.prefix == nullptr || files.prefix->RecordCount() <= 0) {
     env.err << "korvtool: prefix resolve: "
             << (haveTable ? "KVPREFIX is empty"

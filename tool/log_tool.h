@@ -104,6 +104,7 @@ class LogTool {
     c.totals = totals_;
     c.settings = settings_;
     c.dataDirectory = context_.dataDirectory();
+    c.longExactCalls = &context_.LongExactCallsOfCountryFile();
     return c;
   }
   // Prints the messages the platform showed since `from` as the reason.

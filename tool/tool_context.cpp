@@ -8,6 +8,7 @@
 #include "common/cp1252.h"
 #include "files/setup.h"
 #include "platform/platform.h"
+#include "shell/program_session.h"
 
 namespace korv::tool {
 namespace {
@@ -110,5 +111,10 @@ DataFileOnDisk FindDataFile(const std::filesystem::path& dataDirectory, std::str
 }
 
 std::string MissingFileReason(const DataFileOnDisk&, std::string_view) { return "no such file"; }
+
+const LongExactCalls& ToolContext::LongExactCallsOfCountryFile() {
+  if (!longExactCalls_) longExactCalls_ = ReadLongExactCallsFile(kDebianCountryFile);
+  return *longExactCalls_;
+}
 
 }  // namespace korv::tool

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "files/catalogue.h"
+#include "refdata/cty_import.h"
 #include "storage/engine.h"
 
 namespace korv::tool {
@@ -57,8 +58,12 @@ class ToolContext {
   std::ostream& out() { return out_; }
   std::ostream& err() { return err_; }
   ToolFatalHandler& fatalHandler() { return fatal_; }
+  // The country file's exact calls too long for the prefix files, read from
+  // the country file the program reads at start, when first asked.
+  const LongExactCalls& LongExactCallsOfCountryFile();
 
  private:
+  std::optional<LongExactCalls> longExactCalls_;
   std::filesystem::path dataDirectory_;
   std::ostream& out_;
   std::ostream& err_;

@@ -55,11 +55,13 @@ std::optional<bool> EntrySession::ResolvePrefixOf(QsoRecord e) {
   options.today = Today();
   options.chooser = context_.chooser;
   bool resolved = false;
+  bool noEntity = false;
   PrefixRecord found;
   if (prefixFiles_.prefix != nullptr && !call.empty()) {
     const DxccResult r = ResolveDxcc(call, e.qsoDate(), context_.chooser != nullptr, prefixFiles_, options);
     resolved = r.result == kDxccResolved;
     if (resolved) found = PrefixRecord::From(prefixFiles_.prefix->Record());
+    noEntity = r.result == kDxccNoEntity;
   }
   const bool prefixOption = rules_.multiplierKinds.test(1);
   if (resolved || prefixOption) {
@@ -85,7 +87,8 @@ std::optional<bool> EntrySession::ResolvePrefixOf(QsoRecord e) {
   e.SetPrefix("");
   e.SetContinent("");
   e.SetPrefixFlag(0);
-  if (call.size() <= 2) {
+  // Maritime and aeronautical mobile count for no country: nothing to report.
+  if (call.size() <= 2 || noEntity) {
     e.SetPoints(PointsOf(e, header(), rules_, code()));
     return false;
   }

@@ -73,6 +73,7 @@ bool EntrySession::Open() {
   prefixFiles_.prefix = cat.OpenPrefixes();
   prefixFiles_.exceptionsEe = cat.OpenPrefixExceptions();
   prefixFiles_.exceptionsEs = cat.OpenPrefixSpecials();
+  prefixFiles_.longCalls = context_.longExactCalls;
   callList_ = cat.OpenCallList();
   callBook_ = cat.OpenCallBook();
 

@@ -101,6 +101,8 @@ struct LoggingContext {
   // Where the help page is looked for, in order; empty: the data directory.
   std::vector<std::filesystem::path> helpSearchDirs;
   PrefixChooser* chooser = nullptr;  // nullptr: no choice dialog
+  // The country file's exact calls too long for the prefix files; nullptr: none.
+  const LongExactCalls* longExactCalls = nullptr;
   bool uiGerman = true;
   // The window renumbers at start and at closing; a caller that enters
   // single QSOs (each saved with its final numbers) may leave that out.
@@ -285,8 +287,8 @@ class EntrySession {
   void ApplyReceivedKinds();
   void ApplyReceivedKindsTo(QsoRecord record, bool editDialog);
   // The prefix lookup of a record: true resolved, false not resolved but
-  // acceptable (prefix option, or a call of at most 2 characters), nullopt
-  // unknown.
+  // acceptable (prefix option, a call of at most 2 characters, maritime or
+  // aeronautical mobile), nullopt unknown.
   std::optional<bool> ResolvePrefixOf(QsoRecord record);
   void CheckCallOnExit();
   bool ResolvePrefix();

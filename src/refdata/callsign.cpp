@@ -60,11 +60,13 @@ Split ChooseOfTwo(std::string a, std::string b) {
     const bool aShorter = a.size() < b.size();
     if (EndsInThreeLetters(aShorter ? a : b)) return {aShorter ? b : a, {}};
   }
+  // A district digit takes the other part's prefix: its first character
+  // (a digit too in "9M2ABC") and the letters up to its next digit.
   const auto expandDigit = [](std::string& digit, const std::string& other) {
-    if (digit.size() != 1 || !IsDigit(digit[0])) return;
-    std::size_t firstDigit = 0;
-    while (firstDigit < other.size() && !IsDigit(other[firstDigit])) ++firstDigit;
-    digit = other.substr(0, firstDigit) + digit;
+    if (digit.size() != 1 || !IsDigit(digit[0]) || other.empty()) return;
+    std::size_t nextDigit = 1;
+    while (nextDigit < other.size() && !IsDigit(other[nextDigit])) ++nextDigit;
+    digit = other.substr(0, nextDigit) + digit;
   };
   expandDigit(a, b);
   expandDigit(b, a);
@@ -87,7 +89,10 @@ Split SplitCall(std::string_view call, const SuffixTable& suffixes) {
     parts[0] += "/" + parts[1];
     parts.erase(parts.begin() + 1);
   }
-  if (IsSuffix(parts.back(), suffixes)) parts.pop_back();
+  // Suffixes stand anywhere after the call ("DL1ABC/M/P", "DL1ABC/MM/1").
+  for (std::size_t i = parts.size() - 1; i > 0; --i) {
+    if (IsSuffix(parts[i], suffixes)) parts.erase(parts.begin() + static_cast<std::ptrdiff_t>(i));
+  }
   if (parts.size() == 1) return {parts[0], {}};
   return ChooseOfTwo(parts[0], parts[1]);
 }

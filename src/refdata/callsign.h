@@ -33,13 +33,14 @@ enum class CallPart { kBaseCall = 1, kDesignator = 2 };
 // the base call. Two parts A/B: a special designator (below) gives the whole
 // "A/B" as base call; B in the suffix table gives A; otherwise a shorter part
 // ending in three letters is a second call and dropped, a single digit becomes
-// the other part's letters before its first digit plus that digit ("K1ABC/6"
-// gives "K6"), and the longer part is the base call, the other the designator
-// - swapped when the longer one is an entity prefix of the ADIF table. On
-// equal length the second part is the base call (the "prefix/call" form).
-// Three or more parts: A/B as a special designator is one part (alone when C
-// is a suffix), a suffix as the last part is dropped, then the two-part rule
-// runs on the first two parts. The designator is empty whenever no part
+// the other part's prefix (its first character and the letters after it up to
+// its next digit) plus that digit ("K1ABC/6" gives "K6", "9M2ABC/6" "9M6"),
+// and the longer part is the base call, the other the designator - swapped
+// when the longer one is an entity prefix of the ADIF table. On equal length
+// the second part is the base call (the "prefix/call" form). Three or more
+// parts: A/B as a special designator is one part, every later part in the
+// suffix table is dropped ("DL1ABC/M/P", "DL1ABC/P/QRP"), then the two-part
+// rule runs on the first two parts. The designator is empty whenever no part
 // stands beside the base call as a designator (suffixes, special
 // designators, dropped second calls).
 std::string BaseCall(std::string_view call, CallPart part,

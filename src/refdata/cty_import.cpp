@@ -156,7 +156,9 @@ std::optional<Entry> ParseEntry(std::string_view item, const Line& line) {
 class Importer {
  public:
   Importer(FileBlock& prefix, FileBlock& es, const CtyImportOptions& options)
-      : prefix_(prefix), es_(es), options_(options) {}
+      : prefix_(&prefix), es_(&es), options_(options) {}
+  // Reads only: the exact calls too long for the files go to `longCalls`.
+  Importer(LongExactCalls& longCalls, const CtyImportOptions& options) : options_(options), longCalls_(&longCalls) {}
 
   CtyImportResult Run(std::string_view content);
 
@@ -168,11 +170,28 @@ class Importer {
     result_.error = std::string(what) + " (storage error " + std::to_string(st.code) + ")";
   }
 
-  FileBlock& prefix_;
-  FileBlock& es_;
+  FileBlock* prefix_ = nullptr;
+  FileBlock* es_ = nullptr;
   const CtyImportOptions& options_;
+  LongExactCalls* longCalls_ = nullptr;
   CtyImportResult result_;
 };
+
+PrefixRecord EntryRecord(const std::string& text, const Entry& e, const Line& line, const Line& entity) {
+  PrefixRecord rec;
+  rec.SetPrefix(text);
+  rec.SetDxccPrefix(entity.primary);
+  rec.SetCqZone(e.cq);
+  rec.SetItuZone(e.itu);
+  rec.SetContinent(e.continent);
+  rec.SetCountry(line.country);
+  rec.SetEntityNumber(static_cast<std::uint16_t>(line.number));
+  rec.SetAltDxccPrefix(line.primary);
+  rec.SetRangeEnd(' ');
+  rec.SetKind(' ');
+  rec.SetCallBeginningMark(' ');
+  return rec;
+}
 
 bool Importer::Clear(FileBlock& block) {
   while (block.MoveFirst(1).ok()) {
@@ -188,27 +207,21 @@ bool Importer::Clear(FileBlock& block) {
 bool Importer::Write(const Entry& e, const Line& line, const Line& entity) {
   if (e.text.size() > pl::kPrefixCapacity) {
     ++result_.tooLong;
+    if (e.exactCall) {
+      ++result_.longExactCalls;
+      if (longCalls_ != nullptr) longCalls_->Add(e.text, EntryRecord(e.text.substr(0, pl::kPrefixCapacity), e, line, entity));
+    }
     return true;
   }
-  FileBlock& block = e.exactCall ? es_ : prefix_;
+  if (prefix_ == nullptr) return true;  // reading only
+  FileBlock& block = e.exactCall ? *es_ : *prefix_;
   block.ClearRecordBuffer();
-  PrefixRecord rec = PrefixRecord::From(block.Record());
-  rec.SetPrefix(e.text);
-  rec.SetDxccPrefix(entity.primary);
-  rec.SetCqZone(e.cq);
-  rec.SetItuZone(e.itu);
-  rec.SetContinent(e.continent);
-  rec.SetCountry(line.country);
-  rec.SetEntityNumber(static_cast<std::uint16_t>(line.number));
-  rec.SetAltDxccPrefix(line.primary);
-  rec.SetRangeEnd(' ');
-  rec.SetKind(' ');
-  rec.SetCallBeginningMark(' ');
+  const PrefixRecord rec = EntryRecord(e.text, e, line, entity);
   if (!e.exactCall && !options_.replace) {
     // A repeated import: the same prefix for the same country is there.
     KeyString key;
     BuildPrefixKey(rec.span(), 2, key);
-    if (prefix_.FindExact(2, key).ok()) {
+    if (prefix_->FindExact(2, key).ok()) {
       ++result_.duplicates;
       return true;
     }
@@ -228,6 +241,15 @@ bool Importer::Write(const Entry& e, const Line& line, const Line& entity) {
   ++(e.exactCall ? result_.exactCallsTaken : result_.prefixesTaken);
   return true;
 }
+
+struct DesignatorAlias {
+  std::string_view file;  // the country file's primary
+  std::string_view call;  // the designator as SpecialDesignatorCall forms it
+};
+constexpr DesignatorAlias kDesignatorAliases[] = {
+    {"FT/G", "FR/G"},  {"FT/J", "FR/J"},  {"FT/J", "FR/E"}, {"FT/J", "FR/B"}, {"FT/T", "FR/T"},
+    {"E5/N", "ZK1/N"}, {"E5/S", "ZK1/S"}, {"GM/S", "GM/SH"},
+};
 
 CtyImportResult Importer::Run(std::string_view raw) {
   std::string converted;
@@ -255,11 +277,14 @@ CtyImportResult Importer::Run(std::string_view raw) {
     if (line) entities.emplace(line->number, &*line);  // only "*" lines: the first
   }
 
-  const bool flushPrefix = prefix_.FlushAfterWrite();
-  const bool flushEs = es_.FlushAfterWrite();
-  prefix_.SetFlushAfterWrite(false);
-  es_.SetFlushAfterWrite(false);
-  if (!options_.replace || (Clear(prefix_) && Clear(es_))) {
+  const bool files = prefix_ != nullptr;
+  const bool flushPrefix = files && prefix_->FlushAfterWrite();
+  const bool flushEs = files && es_->FlushAfterWrite();
+  if (files) {
+    prefix_->SetFlushAfterWrite(false);
+    es_->SetFlushAfterWrite(false);
+  }
+  if (!files || !options_.replace || (Clear(*prefix_) && Clear(*es_))) {
     const int total = static_cast<int>(parsed.size());
     for (int i = 0; i < total && result_.ok; ++i) {
       if (options_.progress && i % kProgressStep == 0) options_.progress(i, total);
@@ -282,20 +307,50 @@ CtyImportResult Importer::Run(std::string_view raw) {
           !ownPrefixes.contains(line.primary)) {
         (void)Write(Entry{false, line.primary, line.cq, line.itu, line.continent}, line, entity);
       }
+      // The file names some islands by a designator of its own ("FT/T");
+      // calls give them as home prefix + designator ("FR5ZU/T" -> "FR/T").
+      for (const DesignatorAlias& alias : kDesignatorAliases) {
+        if (result_.ok && line.primary == alias.file && !ownPrefixes.contains(std::string(alias.call))) {
+          (void)Write(Entry{false, std::string(alias.call), line.cq, line.itu, line.continent}, line, entity);
+        }
+      }
     }
     if (options_.progress) options_.progress(total, total);
   }
-  for (FileBlock* block : {&prefix_, &es_}) {
-    const Status st = block->Flush();
-    if (!st.ok() && result_.ok) Fail("cannot flush " + block->LogicalName(), st);
+  if (files) {
+    for (FileBlock* block : {prefix_, es_}) {
+      const Status st = block->Flush();
+      if (!st.ok() && result_.ok) Fail("cannot flush " + block->LogicalName(), st);
+    }
+    prefix_->SetFlushAfterWrite(flushPrefix);
+    es_->SetFlushAfterWrite(flushEs);
   }
-  prefix_.SetFlushAfterWrite(flushPrefix);
-  es_.SetFlushAfterWrite(flushEs);
   result_.skipped = result_.tooLong + result_.duplicates + result_.malformed;
   return result_;
 }
 
 }  // namespace
+
+const PrefixRecord* LongExactCalls::Find(std::string_view call) const {
+  const auto it = calls_.find(std::string(call));
+  return it == calls_.end() ? nullptr : &it->second;
+}
+
+LongExactCalls ReadLongExactCalls(std::string_view content) {
+  LongExactCalls calls;
+  const CtyImportOptions options;
+  Importer reader(calls, options);
+  (void)reader.Run(content);
+  return calls;
+}
+
+LongExactCalls ReadLongExactCallsFile(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return {};
+  const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) return {};
+  return ReadLongExactCalls(content);
+}
 
 CtyImportResult ImportCty(std::string_view content, FileBlock& prefix, FileBlock& exceptionsEs,
                           const CtyImportOptions& options) {

@@ -19,7 +19,10 @@
 //   entity number   the line's ADIF number
 //   alt. DXCC pref. the line's own primary without "*" (the WAE country)
 // A prefix goes to KVPREFIX; the designator primary of an island ("SV/A")
-// too, so that special designators find their entity; an exact call to
+// too, so that special designators find their entity, and where the file's
+// designator differs from the one calls carry, that one as well ("FT/T" also
+// as "FR/T", "FT/J" as "FR/J", "FR/E", "FR/B", "FT/G" as "FR/G", "E5/N" and
+// "E5/S" as "ZK1/N" and "ZK1/S", "GM/S" as "GM/SH"); an exact call to
 // KVPREFES. Entries too long for the six-character field, entries that do not
 // parse, exact calls KVPREFES already holds (index 1 is unique), and prefixes
 // KVPREFIX already holds for the same DXCC prefix (a repeated import) are
@@ -27,14 +30,35 @@
 // number, continent or zones wrong, no primary) are counted as broken.
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
+#include "refdata/prefix_files.h"
+#include "refdata/prefix_record.h"
 #include "storage/file_block.h"
 
 namespace korv {
+
+// The country file's exact calls too long for the six-character prefix field
+// of KVPREFES ("TO1PF/P", "KC4/W3ASA"; thousands in cty.csv). The shared
+// record layout has no room for them, so the program keeps them in memory,
+// read from the country file when it starts, and the resolver asks them
+// after the exception files.
+class LongExactCalls {
+ public:
+  // The record of `call` (upper case, trimmed), or nullptr.
+  const PrefixRecord* Find(std::string_view call) const;
+  // The first record of a call stays, as in the file's unique index.
+  void Add(std::string call, const PrefixRecord& record) { calls_.try_emplace(std::move(call), record); }
+  std::size_t size() const { return calls_.size(); }
+
+ private:
+  std::unordered_map<std::string, PrefixRecord> calls_;
+};
 
 struct CtyImportResult {
   bool ok = true;  // false: file unreadable or a storage error (error says which)
@@ -47,6 +71,7 @@ struct CtyImportResult {
   int malformed = 0;
   int prefixesTaken = 0;    // of taken: KVPREFIX records
   int exactCallsTaken = 0;  // of taken: KVPREFES records
+  int longExactCalls = 0;   // of tooLong: exact calls (LongExactCalls keeps them)
 };
 
 // Called while importing: lines done, lines in all (the progress window).
@@ -65,5 +90,10 @@ CtyImportResult ImportCty(std::string_view content, FileBlock& prefix, FileBlock
                           const CtyImportOptions& options = {});
 CtyImportResult ImportCtyFile(const std::filesystem::path& file, FileBlock& prefix,
                               FileBlock& exceptionsEs, const CtyImportOptions& options = {});
+
+// The exact calls of a country file that the prefix files cannot hold, with
+// the records an import would write for them; an unreadable file gives none.
+LongExactCalls ReadLongExactCalls(std::string_view content);
+LongExactCalls ReadLongExactCallsFile(const std::filesystem::path& file);
 
 }  // namespace korv

@@ -5,6 +5,7 @@
 
 #include "common/text.h"
 #include "refdata/callsign.h"
+#include "refdata/cty_import.h"
 
 namespace korv {
 namespace {
@@ -65,14 +66,20 @@ KeyString QualifierKey(std::string_view text) {
 }
 
 // Whether the last part of the call marks maritime or aeronautical mobile.
+// "/MM" or "/AM" after the call, also before another part ("DL1ABC/MM/1").
 bool IsMaritimeOrAir(std::string_view call) {
-  std::size_t end = call.size();
-  while (end > 0 && !IsCallChar(call[end - 1])) --end;
-  std::size_t start = end;
-  while (start > 0 && IsCallChar(call[start - 1])) --start;
-  if (start == 0) return false;  // a single part
-  const std::string_view last = call.substr(start, end - start);
-  return last == "MM" || last == "AM";
+  std::size_t i = 0;
+  bool first = true;
+  while (i < call.size()) {
+    while (i < call.size() && !IsCallChar(call[i])) ++i;
+    const std::size_t start = i;
+    while (i < call.size() && IsCallChar(call[i])) ++i;
+    if (start == i) break;
+    const std::string_view part = call.substr(start, i - start);
+    if (!first && (part == "MM" || part == "AM")) return true;
+    first = false;
+  }
+  return false;
 }
 
 class Resolver {
@@ -337,8 +344,21 @@ DxccResult Resolver::Run() {
       return out;
     }
   }
+  if (files_.longCalls != nullptr) {
+    if (const PrefixRecord* rec = files_.longCalls->Find(call_)) {
+      rec->CopyTo(prefix->Record());
+      out.result = kDxccResolved;
+      return out;
+    }
+  }
+  if (IsMaritimeOrAir(call_)) {
+    prefix->ClearRecordBuffer();
+    out.result = kDxccNoEntity;
+    return out;
+  }
   int r = kDxccUnresolved;
-  if (!IsMaritimeOrAir(call_)) {
+  bool searched = false;
+  {
     const bool plainCall =
         std::all_of(call_.begin(), call_.end(), [](char c) { return IsCallChar(c); });
     const std::size_t slash = call_.find('/');
@@ -362,10 +382,18 @@ DxccResult Resolver::Run() {
       }
       if (r == kDxccUnresolved) {
         const std::string designator = BaseCall(call_, CallPart::kDesignator);
-        searchCall_ = designator.empty() ? BaseCall(call_, CallPart::kBaseCall) : designator;
+        const std::string base = BaseCall(call_, CallPart::kBaseCall);
+        searchCall_ = designator.empty() ? base : designator;
+        r = Search(searchCall_, searchCall_, 1);
+        // A designator that names no country leaves the call's own.
+        if (r == kDxccUnresolved && !designator.empty() && !base.empty()) {
+          searchCall_ = base;
+          r = Search(searchCall_, searchCall_, 1);
+        }
+        searched = true;
       }
     }
-    if (r == kDxccUnresolved) r = Search(searchCall_, searchCall_, 1);
+    if (r == kDxccUnresolved && !searched) r = Search(searchCall_, searchCall_, 1);
   }
   out.result = r;
   out.choiceOffered = choiceOffered_;
@@ -407,6 +435,10 @@ DxccLine ResolveDxccLine(std::string_view call, DayNumber date, const PrefixFile
   }
   DxccLine line;
   line.result = ResolveDxcc(call, date, /*interactive=*/false, files, options).result;
+  if (line.result == kDxccNoEntity) {
+    line.text = shown + "  none  maritime or aeronautical mobile: no DXCC entity";
+    return line;
+  }
   if (line.result != kDxccResolved) {
     line.text = shown + "  unresolved";
     return line;

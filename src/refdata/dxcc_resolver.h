@@ -6,17 +6,20 @@
 //     then ever shorter beginnings of it (at most 6 characters). An entry
 //     counts when it is the whole call and not marked 'J', or when it is
 //     marked 'J' (call beginning); an entry whose validity dates exclude the
-//     QSO date is passed over. A hit is the result as it stands.
+//     QSO date is passed over. A hit is the result as it stands. Then the
+//     country file's exact calls too long for KVPREFES (files.longCalls),
+//     by the whole call.
 //  2. A QSO date of 0 or less means options.today.
-//  3. Calls ending in "/MM" or "/AM" (maritime and aeronautical mobile) belong
-//     to no country: result 1.
+//  3. Calls with a part "MM" or "AM" after the call (maritime and aeronautical
+//     mobile: "DL1ABC/MM", "DL1ABC/AM/2") belong to no country: result 3.
 //  4. Designators: a special designator ("SV1ABC/A" -> "SV/A", see
 //     SpecialDesignatorCall) is searched as it is. Any other call with
 //     characters beside A-Z and 0-9 is first tried with "/" + digit by
 //     index 3 (the part before "/" and up to three characters after it),
 //     then searched by its designator when it has one (BaseCall:
-//     "DL1ABC/EA8" and "EA8/DL1ABC" by "EA8", "K1ABC/6" by "K6"), else by its
-//     base call ("DL1ABC/P" by "DL1ABC").
+//     "DL1ABC/EA8" and "EA8/DL1ABC" by "EA8", "K1ABC/6" by "K6", "9M2ABC/6"
+//     by "9M6"), and by its base call when the designator finds nothing; else
+//     by its base call ("DL1ABC/P" by "DL1ABC").
 //  5. Search: the text loses its last character after each miss. A text
 //     holding "/" + digit is looked up by index 3; otherwise by index 1, where
 //     an entry matches when its prefix equals the text; or has the text's
@@ -57,7 +60,8 @@
 //
 // Results: 0 resolved (the record is in files.prefix->Record()), 1 not
 // resolved (the buffer is cleared), 2 not valid at the QSO date (the buffer
-// holds the entry that is not valid). A missing KVPREFIX gives 1 for every
+// holds the entry that is not valid), 3 maritime or aeronautical mobile (the
+// buffer is cleared). A missing KVPREFIX gives 1 for every
 // call. Any text is accepted: lower case is upper-cased, blanks and tabs at
 // both ends are dropped.
 #pragma once
@@ -77,6 +81,8 @@ namespace korv {
 inline constexpr int kDxccResolved = 0;
 inline constexpr int kDxccUnresolved = 1;
 inline constexpr int kDxccNotValid = 2;
+// Maritime and aeronautical mobile ("/MM", "/AM"): deliberately no country.
+inline constexpr int kDxccNoEntity = 3;
 
 inline constexpr int kMaxNestedSearches = 5;
 inline constexpr std::size_t kMaxPrefixChoices = 30;
@@ -105,7 +111,7 @@ struct DxccOptions {
 };
 
 struct DxccResult {
-  int result = kDxccUnresolved;  // kDxccResolved, kDxccUnresolved, kDxccNotValid
+  int result = kDxccUnresolved;  // kDxccResolved, kDxccUnresolved, kDxccNotValid, kDxccNoEntity
   bool choiceOffered = false;    // the chooser was asked (the choice marker)
 };
 
@@ -117,7 +123,8 @@ bool PrefixValidAt(const PrefixRecord& record, DayNumber date);
 
 // One line for the command-line tool: "CALL  PREFIX  CONTINENT  CQ  ITU
 // ENTITYNUMBER  COUNTRY" (PREFIX is the country's DXCC prefix, fields joined
-// by two blanks, Windows-1252), or "CALL  unresolved" for results 1 and 2.
+// by two blanks, Windows-1252), "CALL  none  maritime or aeronautical mobile:
+// no DXCC entity" for result 3, or "CALL  unresolved" for results 1 and 2.
 struct DxccLine {
   int result = kDxccUnresolved;
   std::string text;

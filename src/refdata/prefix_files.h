@@ -9,12 +9,16 @@
 
 namespace korv {
 
+class LongExactCalls;
+
 // Opened FileBlocks of KVPREFIX, KVPREFEE and KVPREFES; nullptr stands for a
 // file that cannot be opened. The caller keeps them open while a lookup runs.
 struct PrefixFiles {
   FileBlock* prefix = nullptr;        // KVPREFIX, 14 indexes
   FileBlock* exceptionsEe = nullptr;  // KVPREFEE, 12 indexes (remembered choices)
   FileBlock* exceptionsEs = nullptr;  // KVPREFES, 12 indexes
+  // The country file's exact calls too long for KVPREFES; nullptr: none.
+  const LongExactCalls* longCalls = nullptr;
 };
 
 // Keeps the contents of a FileBlock's record buffer across lookups that read

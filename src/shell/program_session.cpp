@@ -112,6 +112,7 @@ ProgramSession::StartResult ProgramSession::Start() {
   if (setup2_ != nullptr) EnsureFirstRecord(*setup2_);
 
   OpenPrefixFiles();
+  if (!options_.countryFile.empty()) longExactCalls_ = ReadLongExactCallsFile(options_.countryFile);
 
   contestDirectory_ = catalogue_->OpenContestDirectory();
   totals_ = catalogue_->OpenTotals();

@@ -15,6 +15,8 @@
 #include "files/contest_header.h"
 #include "files/setup.h"
 #include "platform/platform.h"
+#include "refdata/cty_import.h"
+#include "refdata/prefix_files.h"
 #include "shell/contest_rules.h"
 #include "shell/program_state.h"
 #include "storage/engine.h"
@@ -70,6 +72,12 @@ class ProgramSession {
   FileBlock& totals() { return *totals_; }
   // Refills the presets from the active code and the current header.
   void FillPresets();
+  // The prefix tables the session keeps open (null members: not open), for
+  // the outputs that name a QSO's country.
+  PrefixFiles prefixFiles() const { return {prefixes_, prefixExceptions_, prefixSpecials_, &longExactCalls_}; }
+  // The country file's exact calls too long for the prefix files, read at
+  // start.
+  const LongExactCalls& longExactCalls() const { return longExactCalls_; }
 
  private:
   DayNumber Today();
@@ -90,6 +98,7 @@ class ProgramSession {
   FileBlock* prefixSpecials_ = nullptr;
   FileBlock* contestDirectory_ = nullptr;
   FileBlock* totals_ = nullptr;
+  LongExactCalls longExactCalls_;
   bool started_ = false;
 };
 

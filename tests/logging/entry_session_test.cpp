@@ -411,11 +411,19 @@ TEST_F(EntrySessionTest, UnknownPrefixIsReportedButStored) {
   ASSERT_TRUE(LogAt(1, "ZL1ABC", ""));
   EXPECT_EQ(platform.TextsOf(Kind::kInform), std::vector<std::string>{"Pr\xE4" "fix unbekannt"});
   ASSERT_TRUE(LogAt(2, "EA8ABC", ""));
+  // Maritime and aeronautical mobile have no country, and that is no fault.
+  platform.ClearRecord();
+  ASSERT_TRUE(LogAt(3, "DL2ABC/MM", ""));
+  ASSERT_TRUE(LogAt(4, "DL3ABC/AM/2", ""));
+  EXPECT_TRUE(platform.TextsOf(Kind::kInform).empty());
+  EXPECT_EQ(platform.Beeps(), 0);
   auto qsos = Qsos();
   EXPECT_EQ(View(qsos[0]).prefix(), "");
   EXPECT_EQ(View(qsos[0]).points(), 1);
   EXPECT_EQ(View(qsos[1]).prefix(), "EA8");
   EXPECT_EQ(View(qsos[1]).continent(), "AF");
+  EXPECT_EQ(View(qsos[2]).prefix(), "");
+  EXPECT_EQ(View(qsos[3]).prefix(), "");
   EXPECT_EQ(s.View().caption, "DL9XYZ  Logbuch (Contest : DEZ 2026 )");
 }
 

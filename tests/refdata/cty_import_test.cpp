@@ -57,6 +57,7 @@ TEST_F(CtyImportTest, WritesRecordsAndCountsWhatItSkips) {
   EXPECT_EQ(r.skipped, 7);
   EXPECT_EQ(files.prefix->RecordCount(), 11);
   EXPECT_EQ(files.exceptionsEs->RecordCount(), 4);
+  EXPECT_EQ(r.longExactCalls, 1);  // DA0LONGCALL: an exact call, not a prefix
 
   // A WAE-only line counts for its DXCC entity; its own primary is the
   // alternative prefix.
@@ -99,6 +100,30 @@ TEST_F(CtyImportTest, WritesRecordsAndCountsWhatItSkips) {
   std::string problem;
   EXPECT_TRUE(files.prefix->CheckStructure(problem)) << problem;
   EXPECT_TRUE(files.exceptionsEs->CheckStructure(problem)) << problem;
+}
+
+// Exact calls too long for KVPREFES are kept in memory with the record an
+// import would write, and the resolver finds them by the whole call, after
+// the exception files and before any prefix.
+TEST_F(CtyImportTest, LongExactCallsAreKeptInMemoryAndResolve) {
+  ASSERT_TRUE(ImportCty(kSample, *files.prefix, *files.exceptionsEs).ok);
+  const LongExactCalls calls = ReadLongExactCalls(kSample);
+  EXPECT_EQ(calls.size(), 1u);
+  const PrefixRecord* rec = calls.Find("DA0LONGCALL");
+  ASSERT_NE(rec, nullptr);
+  EXPECT_EQ(rec->dxccPrefix(), "DL");
+  EXPECT_EQ(rec->entityNumber(), 230);
+  EXPECT_EQ(calls.Find("DA0LONG"), nullptr);
+  EXPECT_EQ(calls.Find("ZZ1234567"), nullptr);  // a prefix, not an exact call
+
+  const DayNumber today = DayNumberFromCivil({2024, 6, 1});
+  EXPECT_EQ(ResolveDxccLine("DA0LONGCALL", 0, files, today).text,
+            "DA0LONGCALL  DL  EU  14  28  230  Fed. Rep. of Germany");
+  files.longCalls = &calls;
+  EXPECT_EQ(ResolveDxccLine("da0longcall", 0, files, today).text,
+            "DA0LONGCALL  DL  EU  14  28  230  Fed. Rep. of Germany");
+  EXPECT_EQ(ReadLongExactCalls("not a country file").size(), 0u);
+  EXPECT_EQ(ReadLongExactCallsFile("/nonexistent/cty.csv").size(), 0u);
 }
 
 TEST_F(CtyImportTest, RepeatedImportAddsNothingAndReplaceStartsOver) {
@@ -176,7 +201,32 @@ TEST_F(CtyImportTest, RealCallsAgainstTheDebianCountryFile) {
       "K1ABC/6  K  NA  3  6  291  United States",  // zones of the K6 entry
       "IT9ABC  I  EU  15  28  248  Sicily",
       "UA9ABC/1  UA  EU  16  29  54  European Russia",
-      "DL1ABC/MM  unresolved",
+      // Three parts, digit-leading calls with a district digit, maritime.
+      "DL1ABC/M/P  DL  EU  14  28  230  Fed. Rep. of Germany",
+      "DL1ABC/LH/P  DL  EU  14  28  230  Fed. Rep. of Germany",
+      "DL1ABC/P/QRP  DL  EU  14  28  230  Fed. Rep. of Germany",
+      "DL1ABC/A/P  DL  EU  14  28  230  Fed. Rep. of Germany",
+      "9M2ABC/6  9M6  OC  28  54  46  East Malaysia",
+      "9A1ABC/2  9A  EU  15  28  497  Croatia",
+      "3Z1ABC/9  SP  EU  15  28  269  Poland",
+      "2E0ABC/2  G  EU  14  27  223  England",
+      "4X1ABC/5  4X  AS  20  39  336  Israel",
+      "DL1ABC/MM  none  maritime or aeronautical mobile: no DXCC entity",
+      "PA3ABC/MM  none  maritime or aeronautical mobile: no DXCC entity",
+      "DL1ABC/AM  none  maritime or aeronautical mobile: no DXCC entity",
+      "DL1ABC/MM/1  none  maritime or aeronautical mobile: no DXCC entity",
+      "DL1ABC/AM/2  none  maritime or aeronautical mobile: no DXCC entity",
+      // The file's own designators, as calls carry them.
+      "FR5ZU/T  FT/T  AF  39  53  276  Tromelin Island",
+      "FR5ZQ/G  FT/G  AF  39  53  99  Glorioso Islands",
+      "FR5ZQ/J  FT/J  AF  39  53  124  Juan de Nova & Europa",
+      "FR5ZQ/E  FT/J  AF  39  53  124  Juan de Nova & Europa",
+      "ZK1ABC/S  E5/S  OC  32  63  234  South Cook Islands",
+      "ZK1ABC/N  E5/N  OC  32  62  191  North Cook Islands",
+      "GM3ABC/SH  GM  EU  14  27  279  Shetland Islands",
+      // Exact calls longer than the prefix field, from memory.
+      "TO1PF/P  FR  AF  39  53  453  Reunion Island",
+      "KC4/W3ASA  CE9  SA  13  74  13  Antarctica",
       // Entities of the special list.
       "3D2CR  3D2/C  OC  32  56  489  Conway Reef",
       "3D2RR  3D2/R  OC  32  56  460  Rotuma Island",
@@ -195,6 +245,11 @@ TEST_F(CtyImportTest, RealCallsAgainstTheDebianCountryFile) {
       "ZB2ABC  ZB  EU  14  37  233  Gibraltar",
       "ZC4ABC  ZC4  AS  20  39  283  UK Base Areas on Cyprus",
   };
+  const LongExactCalls longCalls = ReadLongExactCallsFile(kDebianCty);
+  // Every long exact call is kept once (the file repeats a few).
+  EXPECT_GT(longCalls.size(), 7000u);
+  EXPECT_LE(static_cast<int>(longCalls.size()), r.longExactCalls);
+  files.longCalls = &longCalls;
   for (const char* line : expected) {
     const std::string call = std::string(line).substr(0, std::string(line).find(' '));
     EXPECT_EQ(ResolveDxccLine(call, 0, files, today).text, line);
@@ -205,7 +260,7 @@ TEST_F(CtyImportTest, RealCallsAgainstTheDebianCountryFile) {
   for (const AdifSpecialPrefix& s : AdifSpecialPrefixes()) {
     EXPECT_EQ(AdifDxccNumber(s.prefix, &files), std::to_string(s.number)) << s.prefix;
   }
-  EXPECT_EQ(AdifDxccNumber("Z6", &files), "522");  // beyond the table, from KVPREFIX
+  EXPECT_EQ(AdifDxccNumber("Z6", &files), "522");
 }
 
 }  // namespace

@@ -55,6 +55,8 @@ class ResolverTest : public PrefixFilesTest {
     Add(p, Country("SV/A", "SV/A", 180));
     Add(p, Country("EA", "EA", 281));
     Add(p, Country("EA8", "EA8", 29, "AF"));
+    Add(p, Country("9M2", "9M2", 299, "AS"));
+    Add(p, Country("9M6", "9M6", 46, "OC"));
     Add(p, Country("K#", "K", 291, "NA"));
     Add(p, Country("KH6", "KH6", 110, "OC"));
     Add(p, Country("VP2?", "VP2", 12, "NA"));
@@ -225,8 +227,21 @@ TEST_F(ResolverTest, DesignatorsAndSuffixes) {
       {"K1ABC/6", 0, 0, "K", "K6"},
       {"UA9ABC/1", 0, 0, "UA", "UA1"},
       {"W1AW/4", 0, 0, "XX4", ""},  // "/" + digit by index 3
-      {"DL1ABC/MM", 0, 1, "", ""},  // maritime mobile: no country
-      {"DL1ABC/AM", 0, 1, "", ""},
+      // Maritime and aeronautical mobile: deliberately no country, however
+      // the call goes on.
+      {"DL1ABC/MM", 0, 3, "", ""},
+      {"DL1ABC/AM", 0, 3, "", ""},
+      {"DL1ABC/MM/1", 0, 3, "", ""},
+      {"DL1ABC/AM/2", 0, 3, "", ""},
+      // Suffixes anywhere after the call are no designators.
+      {"DL1ABC/M/P", 0, 0, "DL", "DL1"},
+      {"DL1ABC/P/QRP", 0, 0, "DL", "DL1"},
+      {"SV1ABC/A/P", 0, 0, "SV/A", ""},
+      // A district digit after a call that begins with a digit.
+      {"9M2ABC/6", 0, 0, "9M6", ""},
+      {"9M6ABC", 0, 0, "9M6", ""},
+      // A designator that names no country leaves the call's own.
+      {"DL1ABC/X5", 0, 0, "DL", "DL1"},
   });
 }
 

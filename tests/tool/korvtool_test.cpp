@@ -602,7 +602,8 @@ TEST_F(ToolTest, PrefixImportFillsTheTablesAndResolveAnswers) {
   EXPECT_EQ(imported.code, kExitOk) << imported.err;
   EXPECT_EQ(imported.out,
             "taken 12, skipped 0, broken 1\n"
-            "taken: 10 prefixes (KVPREFIX), 2 exact calls (KVPREFES); skipped: 0 too long, "
+            "taken: 10 prefixes (KVPREFIX), 2 exact calls (KVPREFES); skipped: 0 too long (of them 0 exact calls, "
+            "kept in memory from the country file at start), "
             "0 duplicates, 0 malformed\n");
 
   struct Case {
@@ -619,7 +620,8 @@ TEST_F(ToolTest, PrefixImportFillsTheTablesAndResolveAnswers) {
       {"SV1ABC/A", kExitOk, "SV1ABC/A  SV/A  EU  20  28  180  Mount Athos\n"},
       {"SV1ABC", kExitOk, "SV1ABC  SV  EU  20  28  236  Greece\n"},
       {"XX1ABC", kExitRefused, "XX1ABC  unresolved\n"},
-      {"DL1ABC/MM", kExitRefused, "DL1ABC/MM  unresolved\n"},
+      // Maritime mobile: deliberately no country, not a failure.
+      {"DL1ABC/MM", kExitOk, "DL1ABC/MM  none  maritime or aeronautical mobile: no DXCC entity\n"},
       {"", kExitRefused, "  unresolved\n"},
   };
   for (const Case& c : cases) {
@@ -773,9 +775,11 @@ TEST_F(ToolTest, PrefixResolveOfRealCallsAgainstTheDebianCountryFile) {
     EXPECT_EQ(fields[5], c.entity) << c.call;
     EXPECT_FALSE(fields[6].empty()) << c.call;
   }
-  const Outcome mm = Tool({"prefix", "resolve", "DL1ABC/MM", "01.06.2024"});
-  EXPECT_EQ(mm.code, kExitRefused);
-  EXPECT_EQ(mm.out, "DL1ABC/MM  unresolved\n");
+  for (const char* maritime : {"DL1ABC/MM", "PA3ABC/MM", "DL1ABC/AM", "DL1ABC/MM/1"}) {
+    const Outcome mm = Tool({"prefix", "resolve", maritime, "01.06.2024"});
+    EXPECT_EQ(mm.code, kExitOk) << maritime;
+    EXPECT_EQ(mm.out, std::string(maritime) + "  none  maritime or aeronautical mobile: no DXCC entity\n");
+  }
 }
 
 }  // namespace

@@ -73,6 +73,7 @@ ContestListHooks WireProgramWindows(Platform& platform, ProgramSession& session,
     context.settings = session.settings();
     context.dataDirectory = dir;
     context.helpSearchDirs = helpDirs;
+    context.longExactCalls = &session.longExactCalls();
     context.uiGerman = state.uiGerman;
     (void)TContestLogStd::Run(context, header, rules, &mainWindow, [&platform, dir](TContestLogStd& window) {
       QObject::connect(&window, &TContestLogStd::noteRequested, &window,
