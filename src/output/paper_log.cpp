@@ -46,6 +46,12 @@ class PaperPen {
     y_ = top_;
   }
 
+  // The start of a list: a new page unless its first `lines` lines (title,
+  // heading and a first row) fit below what stands on the page already.
+  void StartList(int lines) {
+    if (y_ > top_ && !Fits(lines)) NewPage();
+  }
+
   // A list line: a new page and its header first when the line would not fit.
   void ListLine(std::string_view text, const std::function<void()>& pageHeader, bool bold = false) {
     if (!Fits(1)) {
@@ -91,6 +97,7 @@ Status PrintQsoList(PaperPen& pen, const OutputContext& ctx, FileBlock& qsoFile)
     pen.Line({});
     pen.Line(body.heading);
   };
+  pen.StartList(5);  // the header, a blank line, a first row
   header();
   pen.Line({});
   for (const std::string& line : body.lines) pen.ListLine(line, header);
@@ -115,6 +122,7 @@ Status PrintBandList(PaperPen& pen, const OutputContext& ctx, FileBlock& qsoFile
       pen.Line(heading);
     };
     // Before its heading a section has nothing to repeat on a new page.
+    pen.StartList(6);  // blank lines, title, heading and a first row together
     pen.ListLine({}, {});
     pen.ListLine({}, {});
     pen.ListLine(title, {}, true);
@@ -137,6 +145,7 @@ Status PrintMultiplierCheckList(PaperPen& pen, const OutputContext& ctx, FileBlo
     pen.Line({});
     pen.Line(heading);
   };
+  pen.StartList(5);
   header();
   for (const std::string& row : rows) pen.ListLine(row, header);
   return Status::Ok();

@@ -184,6 +184,34 @@ TEST_F(PaperLogTest, WholeLogIsOneJobWithContinuedPageNumbers) {
   EXPECT_GE(qsoListStart, lastBandLine);
 }
 
+// Wherever the lists before it end, no list begins below the foot of a page:
+// its title, heading and first row stand together on one page.
+TEST_F(PaperLogTest, EveryListOfTheWholeLogStartsWithAPageCheck) {
+  int added = 0;
+  for (int count = 14; count <= 40; ++count) {
+    AddQsos(count - added);  // calls continue to differ: DL1AA, DL2AA, ...
+    added = count;
+    platform.ClearRecord();
+    const auto& job = Print(OutputKind::kPaperLog);
+    int titlePage = 0;
+    for (std::size_t i = 0; i < job.texts.size(); ++i) {
+      const Printed& t = job.texts[i];
+      // The cover sheet fills its own page (this test's page is short).
+      if (t.page > 1) {
+        EXPECT_LE(t.y + kAdvance, kPageHeight) << count << " QSOs: " << t.text;
+      }
+      if (titlePage == 0 && t.text.starts_with(QsoListTitle(Context()))) {
+        titlePage = t.page;
+        ASSERT_LT(i + 3, job.texts.size());
+        EXPECT_EQ(job.texts[i + 2].page, titlePage) << count << " QSOs: the heading with its title";
+        EXPECT_EQ(job.texts[i + 3].page, titlePage) << count << " QSOs: a first row with its heading";
+      }
+    }
+    EXPECT_GT(titlePage, 0) << count;
+    if (HasFailure()) break;
+  }
+}
+
 TEST_F(PaperLogTest, BandListRepeatsTheSectionHeadingOnANewPage) {
   AddQsos(25);
   const auto& job = Print(OutputKind::kPaperBandList);
