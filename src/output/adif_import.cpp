@@ -107,20 +107,17 @@ AdifImportCounts ImportAdifRecords(EntrySession& session, const std::vector<std:
     }
     const std::string band = raw("BAND");
     std::string freq = raw("FREQ");
-    if (!AdifBandAccepted(rules, freq, band, noCheck)) {
+    const BandIndex qsoBand = AdifQsoBand(rules, freq, band, noCheck, session.band());
+    if (!IsBand(qsoBand)) {
       ++counts.bandErrors;
       continue;
     }
-    if (freq.empty() && !band.empty()) {
-      const double mhz = BandFrequencyFromText(band);
-      if (mhz > 0) freq = TrimBlanksTabs(FormatPicture(mhz, "#####,###"));
-    }
     std::replace(freq.begin(), freq.end(), '.', ',');
-    BandIndex qsoBand = session.band();
-    if (!freq.empty()) {
-      const DecimalResult mhz = ParseDecimal(freq);
-      const BandIndex b = mhz.errorPos == 0 ? BandFromFrequency(mhz.value) : kNoBandFrequency;
-      if (IsBand(b)) qsoBand = b;
+    if (const DecimalResult mhz = ParseDecimal(freq); freq.empty() || !mhz.ok() || BandFromFrequency(mhz.value) != qsoBand) {
+      // A frequency that is not on the QSO's band stands for nothing: the
+      // band's nominal frequency, as when the file gives the band alone.
+      const double nominal = BandFrequencyFromText(BandName(qsoBand));
+      freq = nominal > 0 ? TrimBlanksTabs(FormatPicture(nominal, "#####,###")) : std::string();
     }
     session.SetFieldText(EntryField::kFreq, freq);
     session.SetEntryBandAndMode(qsoBand, mode.empty() ? session.mode() : mode.substr(0, 6));

@@ -140,20 +140,31 @@ bool AdifModeAccepted(const ContestRules& rules, std::string_view mode, bool noC
   return digital && mode != "CW" && mode != "SSB" && mode != "FM";
 }
 
-bool AdifBandAccepted(const ContestRules& rules, std::string_view frequency,
-                      std::string_view band, bool noCheck) {
-  if (noCheck) return true;
-  const DecimalResult mhz = ParseDecimal(frequency);
-  const BandIndex fromFrequency =
-      mhz.ok() && !TrimBlanksTabsView(frequency).empty() ? BandFromFrequency(mhz.value)
-                                                         : kNoBandFrequency;
-  const BandIndex fromText = BandFromText(band);
+BandIndex AdifQsoBand(const ContestRules& rules, std::string_view frequency, std::string_view band,
+                      bool noCheck, BandIndex current) {
+  std::string freq(TrimBlanksTabsView(frequency));
+  std::replace(freq.begin(), freq.end(), '.', ',');
+  const DecimalResult mhz = ParseDecimal(freq);
+  const BandIndex fromFrequency = mhz.ok() && !freq.empty() ? BandFromFrequency(mhz.value) : kNoBandFrequency;
+  BandIndex fromText = BandFromText(band);
+  const auto isSlot = [&rules](BandIndex b) {
+    return IsBand(b) && std::find(rules.bandSlots.begin(), rules.bandSlots.end(), b) != rules.bandSlots.end();
+  };
   for (char slot : rules.bandSlots) {
-    if (!IsBand(slot)) continue;
-    if (fromFrequency == slot || fromText == slot) return true;
-    if (band == BandName(slot) || band == BandName(slot, true)) return true;
+    if (IsBand(slot) && (band == BandName(slot) || band == BandName(slot, true))) fromText = slot;
   }
-  return false;
+  if (isSlot(fromFrequency)) return fromFrequency;
+  // A frequency outside the contest's bands does not outweigh the band.
+  if (isSlot(fromText)) return fromText;
+  if (!noCheck) return kNoBandText;
+  if (IsBand(fromFrequency)) return fromFrequency;
+  if (IsBand(fromText)) return fromText;
+  return current;
+}
+
+bool AdifBandAccepted(const ContestRules& rules, std::string_view frequency, std::string_view band,
+                      bool noCheck) {
+  return noCheck || IsBand(AdifQsoBand(rules, frequency, band, false, kNoBandText));
 }
 
 std::string AdifImportMessage(int imported, int duplicates, int bandErrors, int modeErrors) {

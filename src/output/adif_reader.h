@@ -21,6 +21,7 @@
 #include <string_view>
 #include <vector>
 
+#include "refdata/bands.h"
 #include "shell/contest_rules.h"
 
 namespace korv {
@@ -59,12 +60,17 @@ std::string AdifEntryText(std::string_view adifName, std::string_view value);
 // none of "CW", "SSB", "FM".
 bool AdifModeAccepted(const ContestRules& rules, std::string_view mode, bool noCheck);
 
-// The import's band check: accepted without the check, or when for one of the
-// contest's band slots the frequency (MHz text, "." or ",") lies in that
-// band, BandFromText of the band value gives it, or the band value is its
-// printed name with or without blanks.
-bool AdifBandAccepted(const ContestRules& rules, std::string_view frequency,
-                      std::string_view band, bool noCheck);
+// The import's band of a record: the contest band the frequency (MHz text,
+// "." or ",") lies in; else the contest band BandFromText of the band value
+// gives or whose printed name (with or without blanks) it is; else, without
+// the check, the band of the frequency or of the band value, or `current`
+// when neither names a band; else kNoBandText (a band error).
+BandIndex AdifQsoBand(const ContestRules& rules, std::string_view frequency, std::string_view band,
+                      bool noCheck, BandIndex current);
+
+// The import's band check: AdifQsoBand finds a band.
+bool AdifBandAccepted(const ContestRules& rules, std::string_view frequency, std::string_view band,
+                      bool noCheck);
 
 // The closing message: "<n> Datensätze importiert", then on new lines (CR LF)
 // the duplicates, band errors and mode errors that are above 0.

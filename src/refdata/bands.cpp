@@ -55,57 +55,16 @@ constexpr std::array kBandSpellings{
     BandSpelling{"3 C", 'q'},    BandSpelling{"3C", 'q'},     BandSpelling{"3", 'q'},
     BandSpelling{"2189 M", 'r'}, BandSpelling{"2189M", 'r'},  BandSpelling{"2189", 'r'},
     BandSpelling{"1.2 CM", 's'}, BandSpelling{"1,2 CM", 's'}, BandSpelling{"1,2 C", 's'},
-    BandSpelling{"1.2CM", 's'},  BandSpelling{"1,2CM", 's'},  BandSpelling{"1,2C", 's'},
-    BandSpelling{"1.2", 's'},    BandSpelling{"1,2", 's'},
+    BandSpelling{"1.2 C", 's'},  BandSpelling{"1.2CM", 's'},  BandSpelling{"1,2CM", 's'},
+    BandSpelling{"1,2C", 's'},   BandSpelling{"1.2C", 's'},   BandSpelling{"1.2", 's'},
+    BandSpelling{"1,2", 's'},
 };
 
-// ---- Spellings of BandFrequencyFromText with the frequency returned (MHz),
-// tried top to bottom: 1.2 cm, 3 cm up to 70 cm, 2 m, 6 m, 10 m up to 160 m,
-// 136 kHz last. Here 6 cm comes before 6 m and takes a bare "6".
-struct FrequencySpelling {
-  std::string_view text;
-  double mhz;
-};
-
-constexpr std::array kFrequencySpellings{
-    FrequencySpelling{"1,2", 24000.0},    FrequencySpelling{"1.2", 24000.0},
-    FrequencySpelling{"1.2 CM", 24000.0}, FrequencySpelling{"1.2CM", 24000.0},
-    FrequencySpelling{"1.2 C", 24000.0},  FrequencySpelling{"1.2C", 24000.0},
-    FrequencySpelling{"1,2 CM", 24000.0}, FrequencySpelling{"1,2CM", 24000.0},
-    FrequencySpelling{"1,2 C", 24000.0},  FrequencySpelling{"1,2C", 24000.0},
-    FrequencySpelling{"3 CM", 10000.0},   FrequencySpelling{"3CM", 10000.0},
-    FrequencySpelling{"3 C", 10000.0},    FrequencySpelling{"3C", 10000.0},
-    FrequencySpelling{"3", 10000.0},      FrequencySpelling{"6 CM", 5650.0},
-    FrequencySpelling{"6CM", 5650.0},     FrequencySpelling{"6 C", 5650.0},
-    FrequencySpelling{"6C", 5650.0},      FrequencySpelling{"6", 5650.0},
-    FrequencySpelling{"9 CM", 3400.0},    FrequencySpelling{"9CM", 3400.0},
-    FrequencySpelling{"9 C", 3400.0},     FrequencySpelling{"9C", 3400.0},
-    FrequencySpelling{"9", 3400.0},       FrequencySpelling{"13 CM", 2400.0},
-    FrequencySpelling{"13CM", 2400.0},    FrequencySpelling{"13 C", 2400.0},
-    FrequencySpelling{"13C", 2400.0},     FrequencySpelling{"13", 2400.0},
-    FrequencySpelling{"23 CM", 1240.0},   FrequencySpelling{"23CM", 1240.0},
-    FrequencySpelling{"23 C", 1240.0},    FrequencySpelling{"23C", 1240.0},
-    FrequencySpelling{"23", 1240.0},      FrequencySpelling{"70 CM", 430.0},
-    FrequencySpelling{"70CM", 430.0},     FrequencySpelling{"70 C", 430.0},
-    FrequencySpelling{"70C", 430.0},      FrequencySpelling{"70", 430.0},
-    FrequencySpelling{"2 M", 144.0},      FrequencySpelling{"2M", 144.0},
-    FrequencySpelling{"2", 144.0},        FrequencySpelling{"6 M", 50.0},
-    FrequencySpelling{"6M", 50.0},        FrequencySpelling{"6", 50.0},
-    FrequencySpelling{"10 M", 28.0},      FrequencySpelling{"10M", 28.0},
-    FrequencySpelling{"10", 28.0},        FrequencySpelling{"12 M", 24.89},
-    FrequencySpelling{"12M", 24.89},      FrequencySpelling{"12", 24.89},
-    FrequencySpelling{"15 M", 21.0},      FrequencySpelling{"15M", 21.0},
-    FrequencySpelling{"15", 21.0},        FrequencySpelling{"17 M", 18.1},
-    FrequencySpelling{"17M", 18.1},       FrequencySpelling{"17", 18.1},
-    FrequencySpelling{"20 M", 14.0},      FrequencySpelling{"20M", 14.0},
-    FrequencySpelling{"20", 14.0},        FrequencySpelling{"30 M", 10.1},
-    FrequencySpelling{"30M", 10.1},       FrequencySpelling{"30", 10.1},
-    FrequencySpelling{"40 M", 7.0},       FrequencySpelling{"40M", 7.0},
-    FrequencySpelling{"40", 7.0},         FrequencySpelling{"80 M", 3.5},
-    FrequencySpelling{"80M", 3.5},        FrequencySpelling{"80", 3.5},
-    FrequencySpelling{"160 M", 1.815},    FrequencySpelling{"160M", 1.815},
-    FrequencySpelling{"160", 1.815},      FrequencySpelling{"2189M", 0.137},
-    FrequencySpelling{"2189", 0.137},     FrequencySpelling{"2189 M", 0.137},
+// ---- The frequency BandFrequencyFromText gives a band (MHz), in band-code
+// order ('a' + index): the band's usual lower end.
+constexpr std::array<double, 19> kBandTextMhz{
+    1.815, 3.5, 7.0, 10.1, 14.0, 18.1, 21.0, 24.89, 28.0, 50.0,
+    144.0, 430.0, 1240.0, 2400.0, 3400.0, 5650.0, 10000.0, 0.137, 24000.0,
 };
 
 // ---- Frequency ranges in MHz (low exclusive, high inclusive) with the
@@ -190,12 +149,10 @@ BandIndex BandFromText(std::string_view text) {
 }
 
 double BandFrequencyFromText(std::string_view text) {
-  CleanText clean;
-  if (!CleanBandText(text, clean)) return 0.0;
-  for (const FrequencySpelling& spelling : kFrequencySpellings) {
-    if (spelling.text == clean.View()) return spelling.mhz;
-  }
-  return 0.0;
+  // The same reading as BandFromText, so that both always name one band.
+  const BandIndex band = BandFromText(text);
+  if (!IsBand(band)) return 0.0;
+  return kBandTextMhz[static_cast<std::size_t>(band - 'a')];
 }
 
 double WavelengthFromFrequency(double mhz) {

@@ -36,15 +36,12 @@ std::string_view BandName(BandIndex code, bool compact = false);
 // dropped, the text is upper-cased and compared as a whole with the accepted
 // spellings ("80", "80M", "80 M", "70 CM", "70 C", "1,2", "2189" ...), 160 m
 // first down to 3 cm, then 136 kHz, then 1.2 cm; the first match wins, so a
-// bare "6" is 6 m. "1.2 C" and "1.2C" are not accepted. kNoBandText when
-// nothing matches.
+// bare "6" is 6 m. kNoBandText when nothing matches.
 BandIndex BandFromText(std::string_view text);
 
-// The same kind of text turned into a frequency inside the band (1.815 for
-// 160 m, 50 for 6 m, 5650 for 6 cm, 0.137 for 136 kHz ...); 0 when nothing
-// matches. The spellings are tried from 1.2 cm upwards in wavelength with
-// 136 kHz last, so a bare "6" is 6 cm (5650). Unlike BandFromText this
-// accepts "1.2 C" and "1.2C".
+// The band BandFromText reads from the text, as a frequency inside it (1.815
+// for 160 m, 50 for 6 m and a bare "6", 5650 for 6 cm, 0.137 for 136 kHz
+// ...); 0 when the text names no band.
 double BandFrequencyFromText(std::string_view text);
 
 // The nominal wavelength in metres of the band holding `mhz` (2189, 160, 80,

@@ -137,6 +137,42 @@ TEST_F(AdifImportTest, FilesOfOtherLoggers) {
   EXPECT_TRUE(s.qsoFile()->CheckStructure(problem)) << problem;
 }
 
+// The band of an imported QSO: a frequency on a contest band decides; one
+// on no contest band gives way to BAND; neither on a contest band is a band
+// error. The session's own band never stands in for the file's.
+TEST_F(AdifImportTest, TheRecordsBandNotTheWindowsDecides) {
+  CreateLog();
+  EntrySession& s = OpenSession();
+  ASSERT_EQ(s.band(), 'b');
+  const std::vector<std::string> mapping = AdifSameNameMapping(AdifLogFieldNames(s));
+  const AdifImportCounts counts = ImportAdifRecords(
+      s,
+      ReadAdifText("<CALL:6>DL1AAA <QSO_DATE:8>20261114 <TIME_ON:4>0800 <FREQ:5>7.150 <BAND:3>40M <MODE:2>CW <EOR>\n"
+                   "<CALL:6>DL2BBB <QSO_DATE:8>20261114 <TIME_ON:4>0801 <FREQ:5>7.030 <BAND:3>80M <MODE:2>CW <EOR>\n"
+                   "<CALL:6>DL3CCC <QSO_DATE:8>20261114 <TIME_ON:4>0802 <FREQ:6>14.200 <BAND:3>20M <MODE:2>CW <EOR>\n"
+                   "<CALL:6>DL4DDD <QSO_DATE:8>20261114 <TIME_ON:4>0803 <FREQ:6>14.200 <MODE:2>CW <EOR>\n"
+                   "<CALL:6>DL5EEE <QSO_DATE:8>20261114 <TIME_ON:4>0804 <BAND:1>6 <MODE:2>CW <EOR>\n")
+          .records,
+      mapping, false);
+  EXPECT_EQ(counts.imported, 2);
+  EXPECT_EQ(counts.bandErrors, 3);  // 20 m twice, and "6" is 6 m
+  auto qsos = Qsos();
+  ASSERT_EQ(qsos.size(), 2u);
+  EXPECT_EQ(View(qsos[0]).call(), "DL1AAA");
+  EXPECT_EQ(View(qsos[0]).band(), 'c');               // from BAND: 7.150 lies in no band here
+  EXPECT_FLOAT_EQ(View(qsos[0]).frequency(), 7.0f);  // the band's frequency stands for it
+  EXPECT_EQ(View(qsos[1]).band(), 'c');               // the frequency wins over BAND
+  EXPECT_FLOAT_EQ(View(qsos[1]).frequency(), 7.03f);
+  // Without the check, a band outside the contest is taken from the record.
+  const AdifImportCounts unchecked = ImportAdifRecords(
+      s, ReadAdifText("<CALL:6>DL6FFF <QSO_DATE:8>20261114 <TIME_ON:4>0805 <BAND:1>6 <MODE:2>CW <EOR>\n").records,
+      mapping, true);
+  EXPECT_EQ(unchecked.imported, 1);
+  qsos = Qsos();
+  ASSERT_EQ(qsos.size(), 3u);
+  EXPECT_EQ(View(qsos[2]).band(), 'j');
+}
+
 // The field the import window maps by itself: the same name first, else
 // where other loggers write the value; never a field that is not there.
 TEST(AdifAutomaticMapping, SameNameFirstThenTheUsualPlaces) {
