@@ -17,6 +17,7 @@
 #include "output/adif_export.h"
 #include "output/adif_import.h"
 #include "output/adif_reader.h"
+#include "output/cabrillo3_file.h"
 #include "output/cabrillo_file.h"
 #include "output/edi_file.h"
 #include "output/claimed_score.h"
@@ -41,7 +42,7 @@ struct Format {
 };
 constexpr Format kFormats[] = {{"stf", 3},        {"adif", 4},        {"csv", 0},         {"elog-list", 2},
                                {"elog-cover", 1}, {"elog-all", 0},    {"elog-bands", 10}, {"elog-multi", 12},
-                               {"edi", 13},       {"cabrillo", 9}};
+                               {"edi", 13},       {"cabrillo", 9},    {"cabrillo3", 9}};
 
 }  // namespace
 
@@ -67,8 +68,8 @@ int RunExport(const CommandEnv& env, CommandArgs args) {
                                  [&](const Format& f) { return format == f.name; });
   if (fmt == std::end(kFormats)) {
     return LogUsage(env, "export",
-                    "FORMAT is stf, adif, csv, elog-list, elog-cover, elog-all, elog-bands, elog-multi, edi or "
-                    "cabrillo");
+                    "FORMAT is stf, adif, csv, elog-list, elog-cover, elog-all, elog-bands, elog-multi, edi, "
+                    "cabrillo or cabrillo3");
   }
   LogTool tool(env, rstOnly);
   if (!tool.Start()) return kExitFailure;
@@ -79,12 +80,12 @@ int RunExport(const CommandEnv& env, CommandArgs args) {
     return LogUsage(env, "export", std::string(fmt->name) + " is not an output of this contest (--force writes it)");
   }
   ContestHeader h(ContestHeader::Record(header.data(), kContestHeaderSize));
-  const LocalDateTime now = SystemNow();
-  PrefixFiles prefixFiles;
-  prefixFiles.prefix = tool.context().catalogue().OpenPrefixes();
-  OutputContext ctx{h, rules, tool.StoredTotalsOf(h, rules), tool.settings().own, now.date, now.time, &prefixFiles};
-  const DayAndTime utc = ApplyUtcOffset(now.date, now.time, tool.settings().utcOffsetHours);
-  ctx.createdUtc = {utc.day, utc.time};
+  // The prefix tables as the program keeps them open.
+  FileCatalogue& catalogue = tool.context().catalogue();
+  PrefixFiles prefixFiles{catalogue.OpenPrefixes(), catalogue.OpenPrefixExceptions(), catalogue.OpenPrefixSpecials(),
+                          &tool.context().LongExactCallsOfCountryFile()};
+  const OutputContext ctx = MakeOutputContext(h, rules, tool.StoredTotalsOf(h, rules), tool.settings().own,
+                                              SystemNow(), tool.settings().utcOffsetHours, &prefixFiles);
   OutputResult result;
   {
     OpenedFile qsos(tool.context().catalogue(), SharedFile::kQsoLog, *number);
@@ -108,8 +109,11 @@ int RunExport(const CommandEnv& env, CommandArgs args) {
     // The EDI dialog's values as it opens them.
     if (format == "edi") result = EdiFile(ctx, EdiDefaults(ctx), f);
     if (format == "cabrillo") result = CabrilloFile(ctx, f);
+    if (format == "cabrillo3") result = Cabrillo3File(ctx, f);
   }
-  if (prefixFiles.prefix != nullptr) tool.context().catalogue().ReleasePrefixes();
+  if (prefixFiles.prefix != nullptr) catalogue.ReleasePrefixes();
+  if (prefixFiles.exceptionsEe != nullptr) catalogue.ReleasePrefixExceptions();
+  if (prefixFiles.exceptionsEs != nullptr) catalogue.ReleasePrefixSpecials();
   if (!result.ok()) {
     env.err << "korvtool: export: the QSO file could not be read (error " << result.storage.code << ")\n";
     return kExitFailure;

@@ -62,8 +62,8 @@ int RunPrint(const CommandEnv& env, CommandArgs args) {
     return LogUsage(env, "print", std::string(kind->name) + " is not an output of this contest (--force prints it)");
   }
   ContestHeader h(ContestHeader::Record(header.data(), kContestHeaderSize));
-  const LocalDateTime now = SystemNow();
-  const OutputContext ctx{h, rules, tool.StoredTotalsOf(h, rules), tool.settings().own, now.date, now.time};
+  const OutputContext ctx = MakeOutputContext(h, rules, tool.StoredTotalsOf(h, rules), tool.settings().own,
+                                              SystemNow(), tool.settings().utcOffsetHours, nullptr);
   PaperOutputJob job;
   job.kind = kind->kind;
   job.catalogue = &tool.context().catalogue();

@@ -42,7 +42,7 @@ constexpr const char* kUsage =
     "  export LOG FORMAT OUTFILE [--rst-only] [--force]\n"
     "                              FORMAT: stf, adif, csv, elog-list (.ALL), elog-cover (.SUM),\n"
     "                              elog-all (.TXT), elog-bands (.BND), elog-multi (-multi.txt),\n"
-    "                              edi, cabrillo\n"
+    "                              edi, cabrillo, cabrillo3 (Cabrillo 3.0)\n"
     "  import-adif LOG FILE [--map LOGFIELD=ADIFFIELD ...] [--no-check]\n"
     "                              QSOs of another logger through the entry checks\n"
     "  print LOG KIND --pdf OUTFILE [--force]\n"

@@ -4,6 +4,15 @@
 
 namespace korv {
 
+OutputContext MakeOutputContext(ContestHeader header, const ContestRules& rules, StoredTotals totals,
+                                const OwnStation& own, const LocalDateTime& computerClock,
+                                std::int32_t utcOffsetHours, const PrefixFiles* prefixFiles) {
+  OutputContext ctx{header, rules, totals, own, computerClock.date, computerClock.time, prefixFiles};
+  const DayAndTime utc = ApplyUtcOffset(computerClock.date, computerClock.time, utcOffsetHours);
+  ctx.createdUtc = {utc.day, utc.time};
+  return ctx;
+}
+
 std::string ParticipationDescription(const OutputContext& ctx) {
   const int type = ctx.header.participationType();
   if (!ctx.rules.participationTypes.contains(type)) return {};

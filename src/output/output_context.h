@@ -26,7 +26,7 @@ struct OutputContext {
   StoredTotals totals;
   // Name, address, country and SWL number of the entrant.
   const OwnStation& own;
-  // Today's date and the time of day (UTC) of the output.
+  // Today's date and the time of day of the output: the computer's clock.
   DayNumber today = kNoDate;
   TimeOfDay now = kNoTime;
   // Open prefix files for the DXCC numbers of the ADIF export; null: the
@@ -38,6 +38,13 @@ struct OutputContext {
   // The moment in UTC, for formats that want it so (ADIF's creation time).
   LocalDateTime createdUtc{};
 };
+
+// The context of an output made now, the same for the window and korvtool:
+// `computerClock` gives today and now, shifted by the program's UTC offset
+// the creation moment in UTC.
+OutputContext MakeOutputContext(ContestHeader header, const ContestRules& rules, StoredTotals totals,
+                                const OwnStation& own, const LocalDateTime& computerClock,
+                                std::int32_t utcOffsetHours, const PrefixFiles* prefixFiles);
 
 // The description of the header's participation type; empty when none is
 // stored or the stored position holds no type.

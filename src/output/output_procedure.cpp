@@ -3,6 +3,7 @@
 #include "common/cp1252.h"
 #include "output/adif_export.h"
 #include "output/cover_sheet.h"
+#include "output/cabrillo3_file.h"
 #include "output/cabrillo_file.h"
 #include "output/csv_file.h"
 #include "output/elog_lists.h"
@@ -34,6 +35,8 @@ constexpr FileOutputInfo kFileOutputs[] = {
     {OutputKind::kElogMultiplierList, "E-Log - Multi-Checkliste", "E-Log Multicheckliste", "*.txt",
      "-multi.txt", true, false},
     {OutputKind::kEdi, "EDI - Datei", "EDI-Datei", "*.EDI", ".EDI", true, false},
+    // ".LOG": the robots ask for "<call>.log".
+    {OutputKind::kCabrillo3, "Cabrillo 3.0 - Datei", "Cabrillo 3.0", "*.LOG", ".LOG", true, false},
 };
 
 const FileOutputInfo* InfoOf(OutputKind kind) {
@@ -93,6 +96,8 @@ OutputResult Write(OutputKind kind, const OutputContext& ctx, FileBlock& qsoFile
       return ElogMultiplierCheckList(ctx, qsoFile);
     case OutputKind::kCabrillo:
       return CabrilloFile(ctx, qsoFile);
+    case OutputKind::kCabrillo3:
+      return Cabrillo3File(ctx, qsoFile);
     case OutputKind::kEdi:
       return EdiFile(ctx, edi, qsoFile);
     default:
@@ -119,6 +124,7 @@ std::vector<OutputMenuEntry> OutputMenuEntries(const ContestRules& rules) {
       {"E-Log Band-Liste", nullptr, OutputKind::kElogBandList, 10},
       {"E-Log Multi-Checkliste", nullptr, OutputKind::kElogMultiplierList, 12},
       {"Cabrillo-Datei", nullptr, OutputKind::kCabrillo, 9},
+      {"Cabrillo 3.0", nullptr, OutputKind::kCabrillo3, 9},
       {"ADIF- Exportdatei der QSO-Liste", nullptr, OutputKind::kAdif, 4},
       {"CSV- Exportdatei der QSO-Liste", nullptr, OutputKind::kCsv, 0},
       {"Papierlog - Deckblatt", nullptr, OutputKind::kPaperCoverSheet, 5},
@@ -149,7 +155,7 @@ std::string ProposedOutputFileName(OutputKind kind, const OutputContext& ctx) {
   const FileOutputInfo* info = InfoOf(kind);
   if (info == nullptr) return {};
   std::string name = BaseName(ctx);
-  if (kind != OutputKind::kCabrillo) {
+  if (kind != OutputKind::kCabrillo && kind != OutputKind::kCabrillo3) {
     const std::string shortName = ShortNamePart(ctx);
     if (!shortName.empty()) name += "-" + shortName;
   }

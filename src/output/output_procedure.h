@@ -37,6 +37,7 @@ enum class OutputKind : int {
   kCsv = 14,            // ".CSV"
   kElogMultiplierList = 15,  // "-multi.txt"
   kEdi = 16,            // ".EDI"
+  kCabrillo3 = 17,      // ".LOG"
 };
 
 struct OutputMenuEntry {
@@ -47,7 +48,7 @@ struct OutputMenuEntry {
   bool enabled() const { return allowed && available; }
 };
 
-// The fourteen entries of "Drucken / E-Log" in menu order:
+// The fifteen entries of "Drucken / E-Log" in menu order:
 //   "STF-Datei (empfohlen)"            flag 3 ("STF-Datei" when not offered)
 //   "EDI-Datei (empfohlen)"            flag 13 ("EDI-Datei" when not offered)
 //   "E-Log Gesamtdatei"                always
@@ -56,21 +57,23 @@ struct OutputMenuEntry {
 //   "E-Log Band-Liste"                 flag 10
 //   "E-Log Multi-Checkliste"           flag 12
 //   "Cabrillo-Datei"                   flag 9
+//   "Cabrillo 3.0"                     flag 9
 //   "ADIF- Exportdatei der QSO-Liste"  flag 4
 //   "CSV- Exportdatei der QSO-Liste"   always
 //   "Papierlog - Deckblatt" / "- QSO-Liste" / "- Band-Liste" /
 //   "- Multi-Checkliste"               flags 5, 6, 7, 8
 std::vector<OutputMenuEntry> OutputMenuEntries(const ContestRules& rules);
 
-// The file kinds (7 to 16).
+// The file kinds (7 to 17).
 bool IsFileOutput(OutputKind kind);
 // Kind 13 of the contests whose complete file is their STF file ('5', 'P').
 OutputKind EffectiveOutputKind(OutputKind kind, ContestCode code);
 
 // The proposed file name: the own call (or SWL number) with "/" turned into
-// "_", then, except for Cabrillo, "-" and the participation type's short
-// name (":" removed; "." -> "-"; "/", "\" and "," -> "_") when it has one;
-// then the extension.
+// "_", then, except for the two Cabrillo kinds (named by the call alone, as
+// the contest robots expect), "-" and the participation type's short name
+// (":" removed; "." -> "-"; "/", "\" and "," -> "_") when it has one; then
+// the extension.
 std::string ProposedOutputFileName(OutputKind kind, const OutputContext& ctx);
 
 struct FileOutputJob {

@@ -1,6 +1,7 @@
 #include "refdata/bands.h"
 
 #include <array>
+#include <cmath>
 #include <cstddef>
 
 #include "refdata/picture_compare.h"
@@ -170,6 +171,19 @@ BandIndex BandFromFrequency(double mhz) {
     if (nominal[i].View() == wavelength.View()) return static_cast<BandIndex>('a' + i);
   }
   return kNoBandFrequency;
+}
+
+long BandLowestKhz(BandIndex code) {
+  if (!IsBand(code)) return 0;
+  const double nominal = kNominalWavelengths[static_cast<std::size_t>(code - 'a')];
+  for (const FrequencyRange& range : kFrequencyRanges) {
+    if (range.wavelength != nominal) continue;
+    // The range's low end is exclusive and lies just below a whole kHz
+    // (3.4999 MHz) or on one (1.809 MHz); the margin absorbs the binary
+    // representation of the table value.
+    return static_cast<long>(std::floor(range.low * 1000.0 + 1e-6)) + 1;
+  }
+  return 0;
 }
 
 }  // namespace korv

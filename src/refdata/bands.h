@@ -54,4 +54,10 @@ double WavelengthFromFrequency(double mhz);
 // frequency lies in no band.
 BandIndex BandFromFrequency(double mhz);
 
+// The lowest whole kHz that BandFromFrequency puts into the band `code`
+// (1810 for 160 m, 3500 for 80 m, 136 for 136 kHz, 144000 for 2 m ...); 0 for
+// '0' and for no band. Outputs that need a frequency write it for a QSO
+// logged without one.
+long BandLowestKhz(BandIndex code);
+
 }  // namespace korv

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "output/adif_export.h"
+#include "output/cabrillo3_file.h"
 #include "output/cover_sheet.h"
 #include "output/csv_file.h"
 #include "output/elog_lists.h"
@@ -33,6 +34,7 @@ TEST(OutputMenuTest, DezOffersItsOutputsWithWriters) {
       {"E-Log Band-Liste", OutputKind::kElogBandList, false, true},
       {"E-Log Multi-Checkliste", OutputKind::kElogMultiplierList, false, true},
       {"Cabrillo-Datei", OutputKind::kCabrillo, false, true},
+      {"Cabrillo 3.0", OutputKind::kCabrillo3, false, true},
       {"ADIF- Exportdatei der QSO-Liste", OutputKind::kAdif, true, true},
       {"CSV- Exportdatei der QSO-Liste", OutputKind::kCsv, true, true},
       {"Papierlog - Deckblatt", OutputKind::kPaperCoverSheet, true, true},
@@ -110,6 +112,8 @@ TEST_F(OutputProcedureTest, EachFileOutputWritesWhatItsWriterMakes) {
       {OutputKind::kElogMultiplierList, "E-Log - Multi-Checkliste", "E-Log Multicheckliste",
        "DL1ABC-multi.txt", true, false,
        [](const OutputContext& ctx, FileBlock& f) { return ElogMultiplierCheckList(ctx, f).bytes; }},
+      {OutputKind::kCabrillo3, "Cabrillo 3.0 - Datei", "Cabrillo 3.0", "DL1ABC.LOG", true, false,
+       [](const OutputContext& ctx, FileBlock& f) { return Cabrillo3File(ctx, f).bytes; }},
   };
   for (const Case& c : cases) {
     platform.ClearRecord();
@@ -224,6 +228,7 @@ TEST_F(OutputProcedureTest, ProposedNamesCarryCallAndShortName) {
   rules.participationTypes[1].shortName = "A: 1.5/x,y\\z";
   EXPECT_EQ(ProposedOutputFileName(OutputKind::kElogQsoList, Context()), "DL1ABC_P-A 1-5_x_y_z.ALL");
   EXPECT_EQ(ProposedOutputFileName(OutputKind::kCabrillo, Context()), "DL1ABC_P.CAB");
+  EXPECT_EQ(ProposedOutputFileName(OutputKind::kCabrillo3, Context()), "DL1ABC_P.LOG");
   header.SetParticipationType(0);
   EXPECT_EQ(ProposedOutputFileName(OutputKind::kCsv, Context()), "DL1ABC_P.CSV");
 }

@@ -386,7 +386,7 @@ class EingContestStdTest : public QObject {
       all << a->text();
       if (a->isEnabled()) enabled << a->text();
     }
-    QCOMPARE(all.size(), 14);
+    QCOMPARE(all.size(), 15);
     QCOMPARE(all[1], QStringLiteral("EDI-Datei"));
     QCOMPARE(enabled, (QStringList{"STF-Datei (empfohlen)", "E-Log Gesamtdatei", "E-Log Deckblatt",
                                    "E-Log QSO-Liste", "ADIF- Exportdatei der QSO-Liste",
@@ -395,6 +395,10 @@ class EingContestStdTest : public QObject {
     // A click on "E-Log Deckblatt" writes the cover sheet where the dialog says.
     const std::filesystem::path target = f.dir / "DL1ABC_P.SUM";
     f.platform.ClearRecord();
+    // Half past midnight on the computer, which runs on local time two hours
+    // ahead of UTC: the sheet is dated with the computer's day, as korvtool
+    // dates it.
+    f.platform.SetNow({DayNumberFromCivil({2010, 1, 1}), 30 * 60});
     f.platform.AnswerNextFileDialog(target);
     QAction* cover = menu->actions()[3];
     QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(cover).center());
@@ -404,13 +408,15 @@ class EingContestStdTest : public QObject {
     const auto bytes = testing::ReadAll(target);
     const std::string text(bytes.begin(), bytes.end());
     QVERIFY(text.find("Endergebnis:  32 Punkte x 4 Multi = 128 Punkte") != std::string::npos);
+    QVERIFY(text.find("01.01.2010") != std::string::npos);
+    QVERIFY(text.find("31.12.2009") == std::string::npos);
     QVERIFY(w.isVisible());
 
     // "Papierlog - Deckblatt" prints the same sheet in one job.
     f.platform.ClearRecord();
     Click(w, "btnDrucken");
     QTRY_VERIFY(menu->isVisible());
-    QAction* paperCover = menu->actions()[10];
+    QAction* paperCover = menu->actions()[11];
     QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(paperCover).center());
     QTRY_COMPARE(f.platform.PrintJobs().size(), std::size_t{1});
     const auto& job = f.platform.PrintJobs()[0];

@@ -130,10 +130,26 @@ TEST_F(KorvtoolLogTest, ExportAndImportAdifRoundTrip) {
   EXPECT_TRUE(Contains(exported.err, "Von der Kontrollnummer nur RS(T) exportieren?")) << exported.err;
   EXPECT_TRUE(Contains(exported.out, "wurde erstellt."));
   EXPECT_EQ(Tool({"export", "1", "elog-bands", (dir / "x.bnd").string()}).code, kExitRefused);
-  EXPECT_EQ(Tool({"export", "1", "edi", (dir / "x.edi").string()}).code, kExitRefused);
-  const Outcome edi = Tool({"export", "1", "edi", (dir / "x.edi").string(), "--force"});
-  EXPECT_EQ(edi.code, kExitOk) << edi.err;
-  EXPECT_TRUE(std::filesystem::exists(dir / "x.edi"));
+  // Formats the contest does not offer: refused, written with --force.
+  const struct {
+    const char* format;
+    const char* file;
+    const char* start;  // the file's first bytes
+  } forced[] = {
+      {"edi", "x.edi", "[Korv DEZ"},
+      {"cabrillo3", "x.log", "START-OF-LOG: 3.0\r\nCALLSIGN: DL9XYZ\r\n"},
+  };
+  for (const auto& c : forced) {
+    const std::filesystem::path file = dir / c.file;
+    EXPECT_EQ(Tool({"export", "1", c.format, file.string()}).code, kExitRefused) << c.format;
+    EXPECT_FALSE(std::filesystem::exists(file)) << c.format;
+    const Outcome written = Tool({"export", "1", c.format, file.string(), "--force"});
+    EXPECT_EQ(written.code, kExitOk) << c.format << ": " << written.err;
+    EXPECT_TRUE(ReadWhole(file).starts_with(c.start)) << c.format;
+  }
+  const std::string cabrillo = ReadWhole(dir / "x.log");
+  EXPECT_TRUE(Contains(cabrillo, " DL9XYZ        599 N01    DL1AAA ")) << cabrillo;
+  EXPECT_TRUE(Contains(cabrillo, "\r\nEND-OF-LOG:\r\n")) << cabrillo;
   EXPECT_EQ(Tool({"export", "1", "nonsense", (dir / "x").string()}).code, kExitRefused);
 
   // A second log takes the exported QSOs; the exchange is mapped to the DOK.

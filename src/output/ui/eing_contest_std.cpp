@@ -287,12 +287,10 @@ void TEingContestStd::RunOutput(int kind) {
   std::optional<TotalsRecord> tr;
   if (EnsureTotalsRecord(totals, Header().contestNumber()).ok()) tr = TotalsRecord::Over(totals.Record());
   const ProgramSettings& settings = m_session.settings();
-  const LocalDateTime now = m_platform.Now();
-  const DayAndTime utc = ApplyUtcOffset(now.date, now.time, settings.utcOffsetHours);
-  OutputContext ctx{Header(), m_rules, ReadStoredTotals(Header(), tr ? &*tr : nullptr, m_rules),
-                    settings.own, utc.day, utc.time};
+  const PrefixFiles prefixFiles = m_session.prefixFiles();
+  OutputContext ctx = MakeOutputContext(Header(), m_rules, ReadStoredTotals(Header(), tr ? &*tr : nullptr, m_rules),
+                                        settings.own, m_platform.Now(), settings.utcOffsetHours, &prefixFiles);
   ctx.uiGerman = m_state.uiGerman;
-  ctx.createdUtc = {utc.day, utc.time};
   if (IsPaperOutput(outputKind)) {
     PaperOutputJob paper;
     paper.kind = outputKind;
