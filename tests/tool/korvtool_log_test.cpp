@@ -9,6 +9,12 @@
 #include <iterator>
 #include <sstream>
 
+#include "logging/totals_record.h"
+#include "output/output_context.h"
+#include "output/output_procedure.h"
+#include "platform/scripted_platform.h"
+#include "shell/contest_directory.h"
+#include "shell/program_session.h"
 #include "support/test_support.h"
 #include "tool/korvtool.h"
 #include "tool/tool_run.h"
@@ -276,6 +282,72 @@ TEST_F(KorvtoolLogTest, PrintsThePaperLogIntoAPdf) {
   EXPECT_EQ(Tool({"print", "1", "band-list", "--pdf", (dir / "b.pdf").string(), "--force"}).code, kExitOk);
   EXPECT_EQ(Tool({"print", "1", "cover"}).code, kExitRefused);
   EXPECT_EQ(Tool({"print", "1", "poster", "--pdf", (dir / "p.pdf").string()}).code, kExitRefused);
+}
+
+// The ADIF export of the configuration window and of korvtool agree byte for
+// byte (but for the moment of creation): the window's path is run here as
+// the window runs it, over the session the program keeps open.
+TEST_F(KorvtoolLogTest, WindowAndToolWriteTheSameAdifFile) {
+  ASSERT_EQ(Tool({"new", "--name", "DEZ 2026", "--call", "DL9XYZ", "--dok", "N01", "--start", "14.11.2026", "--end",
+                  "14.11.2026", "--clock", "utc", "--type", "1", "--address", "Hans Muster;Hauptstr. 1;12345 Berlin;Germany"})
+                .code,
+            kExitOk);
+  for (const std::vector<std::string>& q : std::vector<std::vector<std::string>>{
+           {"DL1AAA", "N01"}, {"OE1ABC"}, {"F5ABC/P"}, {"DL2BBB/MM"}, {"DL3CCC", "N02", "--band", "40"}}) {
+    std::vector<std::string> args{"add", "1"};
+    args.insert(args.end(), q.begin(), q.end());
+    ASSERT_EQ(Tool(args).code, kExitOk) << q[0];
+  }
+  const std::filesystem::path fromTool = dir / "tool.ADI";
+  ASSERT_EQ(Tool({"export", "1", "adif", fromTool.string(), "--rst-only"}).code, kExitOk);
+
+  ScriptedPlatform platform;
+  ProgramState state;
+  korv::testing::RecordingFatalHandler fatal;
+  SessionOptions options;
+  options.dataDirectory = dir;
+  options.countryFile = dir / "cty.csv";
+  options.fatalHandler = &fatal;
+  const std::filesystem::path fromWindow = dir / "window.ADI";
+  {
+    ProgramSession session(platform, state, options);
+    ASSERT_EQ(session.Start(), ProgramSession::StartResult::kOk);
+    KeyString key;
+    key.AppendLong(1);
+    ASSERT_TRUE(session.contestDirectory().FindExact(3, key).ok());
+    session.FillPresets();
+    FileBlock& totals = session.totals();
+    ASSERT_TRUE(EnsureTotalsRecord(totals, 1).ok());
+    const std::optional<TotalsRecord> tr = TotalsRecord::Over(totals.Record());
+    const PrefixFiles prefixFiles = session.prefixFiles();
+    const OutputContext ctx =
+        MakeOutputContext(session.header(), session.rules(), ReadStoredTotals(session.header(), &*tr, session.rules()),
+                          session.settings().own, platform.Now(), session.settings().utcOffsetHours, &prefixFiles);
+    FileOutputJob job;
+    job.kind = OutputKind::kAdif;
+    job.code = session.header().contestCode();
+    job.catalogue = &session.catalogue();
+    job.platform = &platform;
+    job.directory = dir;
+    platform.AnswerNextFileDialog(fromWindow);
+    platform.AnswerNextQuestion(true);
+    ASSERT_TRUE(RunFileOutput(job, ctx).has_value());
+    session.Stop();
+  }
+  const auto lines = [](const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::vector<std::string> out;
+    for (std::string line; std::getline(in, line);) {
+      if (line.find("CREATED_TIMESTAMP") == std::string::npos) out.push_back(line);
+    }
+    return out;
+  };
+  const std::vector<std::string> tool = lines(fromTool);
+  ASSERT_EQ(tool.size(), 2u + 1u + 5u);  // maker, version line, <EOH>, five QSOs
+  EXPECT_EQ(lines(fromWindow), tool);
+  EXPECT_TRUE(Contains(tool[3], "<DXCC:3>230"));
+  EXPECT_TRUE(Contains(tool[4], "<DXCC:3>206"));
+  EXPECT_FALSE(Contains(tool[6], "<DXCC"));  // maritime mobile: no entity
 }
 
 }  // namespace
