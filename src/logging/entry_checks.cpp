@@ -220,16 +220,36 @@ void EntrySession::FetchStoredExchange() {
   const std::string call = e.call();
   if (call == lastFetchedCall_) return;
   lastFetchedCall_ = call;
+  // A proposal nobody confirmed belonged to the call before.
+  if (proposedField_) {
+    texts_[FieldSlot(*proposedField_)].clear();
+    proposedField_.reset();
+    CollectEntryQuietly();
+  }
   bool anyDokField = false;
   for (int n = 2; n <= 4; ++n) anyDokField = anyDokField || rules_.receivedKind[n] == 4;
   if (!anyDokField || call.empty()) return;
   const std::string base10 = Cut(BaseCall(call, CallPart::kBaseCall, context_.settings.suffixes), 10);
-  std::string dok = LookUpStation(base10).dok;
-  dok = TrimBlanksTabs(dok);
-  if (dok.empty()) return;
+  std::string dok = TrimBlanksTabs(LookUpStation(base10).dok);
   const bool listener = rules_.listenerLog != 0;
+  const auto dokField = [&](int n) { return listener ? SentField(n) : ReceivedField(n); };
+  bool proposal = false;
+  if (dok.empty() && context_.callHistory != nullptr && IsGermanCall(call)) {
+    // Neither this log nor the call book knows the station: the DOK it gave
+    // in earlier contests, as a proposal into an empty field, and only one
+    // the DOK checks would take.
+    dok = context_.callHistory->DokOf(call);
+    proposal = true;
+    for (int n = 2; n <= 4; ++n) {
+      if (rules_.receivedKind[n] == 4 && !texts_[FieldSlot(dokField(n))].empty()) dok.clear();
+    }
+    if (!DokIsAcceptable(dok) || IsRefusedJDok(dok)) dok.clear();
+  }
+  if (dok.empty()) return;
   for (int n = 2; n <= 4; ++n) {
-    if (rules_.receivedKind[n] == 4) texts_[FieldSlot(listener ? SentField(n) : ReceivedField(n))] = dok;
+    if (rules_.receivedKind[n] != 4) continue;
+    texts_[FieldSlot(dokField(n))] = dok;
+    if (proposal) proposedField_ = dokField(n);
   }
   CollectEntryQuietly();
   EvaluateEntryMultipliers();
@@ -259,12 +279,14 @@ void EntrySession::CallTextChanged(std::string text) {
 
 void EntrySession::ExchangeTextChanged(EntryField field, std::string text) {
   if (refreshing_) return;
+  if (proposedField_ == field) proposedField_.reset();  // typed over: the operator's own
   SetFieldText(field, std::move(text));
   CollectEntryQuietly();
   if (!entry().call().empty()) EvaluateEntryMultipliers();
 }
 
 bool EntrySession::LeaveField(EntryField field, bool withEnter) {
+  if (proposedField_ == field) proposedField_.reset();  // left as it stands: confirmed
   enterFlag_ = withEnter;
   fieldErrorShown_ = false;
   duplicateCleared_ = false;

@@ -165,6 +165,7 @@ void EntrySession::PrepareNewEntry() {
   resolvedCall_.clear();
   lastCheckedCall_.clear();
   lastFetchedCall_.clear();
+  proposedField_.reset();
   lastShownPrefix_.clear();
   germanExtraShown_ = true;
   if (importing_) {

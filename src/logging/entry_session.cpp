@@ -182,6 +182,7 @@ EntryView EntrySession::View() const {
   const ContestHeader h = self->header();
   const bool german = context_.uiGerman;
   v.texts = texts_;
+  v.proposed = proposedField_;
   for (int i = 0; i < kEntryFieldCount; ++i) v.visible[static_cast<std::size_t>(i)] = FieldVisible(static_cast<EntryField>(i));
   for (int n = 2; n <= 4; ++n) {
     const int kind = rules_.receivedKind[n];

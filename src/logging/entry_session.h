@@ -26,6 +26,7 @@
 #include "logging/totals.h"
 #include "logging/totals_record.h"
 #include "platform/platform.h"
+#include "refdata/call_history.h"
 #include "refdata/dxcc_resolver.h"
 #include "shell/contest_rules.h"
 
@@ -89,6 +90,9 @@ struct EntryView {
   std::string caption;            // window caption
   bool editing = false;
   std::optional<EntryField> focused;
+  // A field whose text the call history proposed and the operator has not
+  // confirmed yet (by leaving the field) or changed.
+  std::optional<EntryField> proposed;
 };
 
 struct LoggingContext {
@@ -103,6 +107,9 @@ struct LoggingContext {
   PrefixChooser* chooser = nullptr;  // nullptr: no choice dialog
   // The country file's exact calls too long for the prefix files; nullptr: none.
   const LongExactCalls* longExactCalls = nullptr;
+  // The DOKs of earlier contests, proposed for calls neither the log nor the
+  // call book knows; nullptr: none.
+  const CallHistory* callHistory = nullptr;
   bool uiGerman = true;
   // The window renumbers at start and at closing; a caller that enters
   // single QSOs (each saved with its final numbers) may leave that out.
@@ -360,6 +367,8 @@ class EntrySession {
   bool importing_ = false;
   std::string resolvedCall_;       // the call the prefix was resolved for
   std::string lastFetchedCall_;    // the call the stored exchange was fetched for
+  // The DOK field filled from the call history and not yet confirmed.
+  std::optional<EntryField> proposedField_;
 
   std::int32_t preparedSerialNo_ = 0;
   std::int32_t preparedBandNo_ = 0;

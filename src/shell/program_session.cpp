@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "files/own_settings.h"
 #include "refdata/cty_import.h"
 
 namespace korv {
@@ -113,11 +114,23 @@ ProgramSession::StartResult ProgramSession::Start() {
 
   OpenPrefixFiles();
   if (!options_.countryFile.empty()) longExactCalls_ = ReadLongExactCallsFile(options_.countryFile);
+  LoadCallHistory();
 
   contestDirectory_ = catalogue_->OpenContestDirectory();
   totals_ = catalogue_->OpenTotals();
   if (contestDirectory_ != nullptr) FillPresets();
   return StartResult::kOk;
+}
+
+void ProgramSession::LoadCallHistory() {
+  const OwnSettings own = OwnSettings::Load(options_.dataDirectory / kOwnSettingsFileName);
+  callHistoryOn_ = own.GetBool("callhistory", true);
+  if (!callHistoryOn_) return;
+  // Missing files are no error: the history is then what the others hold.
+  if (!options_.callHistoryFile.empty()) (void)callHistory_.LoadFile(options_.callHistoryFile, false);
+  std::filesystem::path user = own.Get("callhistory.file", kUserCallHistory);
+  if (user.is_relative()) user = options_.dataDirectory / user;
+  (void)callHistory_.LoadFile(user, true);
 }
 
 void ProgramSession::OpenPrefixFiles() {

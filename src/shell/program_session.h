@@ -15,6 +15,7 @@
 #include "files/contest_header.h"
 #include "files/setup.h"
 #include "platform/platform.h"
+#include "refdata/call_history.h"
 #include "refdata/cty_import.h"
 #include "refdata/prefix_files.h"
 #include "shell/contest_rules.h"
@@ -36,11 +37,17 @@ class PlatformFatalHandler : public FatalHandler {
 };
 
 inline constexpr const char* kDebianCountryFile = "/usr/share/hamradio-files/cty.csv";
+inline constexpr const char* kDebianCallHistory = "/usr/share/hamradio-files/WAG_call_history.txt";
+// The user's own call history in the data folder (korv-dez.conf may name
+// another file as "callhistory.file"); it wins over Debian's.
+inline constexpr const char* kUserCallHistory = "callhistory.txt";
 
 struct SessionOptions {
   std::filesystem::path dataDirectory;  // the working directory
   // Country file imported into an empty prefix table; empty path: none.
   std::filesystem::path countryFile = kDebianCountryFile;
+  // Debian's call history; empty path: none.
+  std::filesystem::path callHistoryFile = kDebianCallHistory;
   FatalHandler* fatalHandler = nullptr;  // required
 };
 
@@ -78,10 +85,14 @@ class ProgramSession {
   // The country file's exact calls too long for the prefix files, read at
   // start.
   const LongExactCalls& longExactCalls() const { return longExactCalls_; }
+  // The call history read at start; nullptr when korv-dez.conf switches the
+  // DOK proposals off ("callhistory = off").
+  const CallHistory* callHistory() const { return callHistoryOn_ ? &callHistory_ : nullptr; }
 
  private:
   DayNumber Today();
   void OpenPrefixFiles();
+  void LoadCallHistory();
   void ApplySettingsToState();
 
   Platform& platform_;
@@ -99,6 +110,8 @@ class ProgramSession {
   FileBlock* contestDirectory_ = nullptr;
   FileBlock* totals_ = nullptr;
   LongExactCalls longExactCalls_;
+  CallHistory callHistory_;
+  bool callHistoryOn_ = false;
   bool started_ = false;
 };
 

@@ -405,6 +405,74 @@ TEST_F(EntrySessionTest, CallBookRemembersDokAndFillsItNextTime) {
   EXPECT_TRUE(s.LeaveField(EntryField::kRcvd2, true));
 }
 
+// A call neither the log nor the call book knows gets the DOK of the call
+// history as a proposal: shown as such, stored when the field is left,
+// replaced when typed over; the log's own DOK keeps precedence, and a DOK
+// the checks would refuse is never proposed.
+TEST_F(EntrySessionTest, CallHistoryProposesTheDok) {
+  CallHistory history;
+  (void)history.Load("DL7XYZ,B36\nDL1ABC,P01\nDL6AB,XX\nDL5AB,AB\nDL4AB,J12\nOE1XYZ,N11\nDL3AB,Z60\nDL8XYZ,B37\n", false);
+  callHistory = &history;
+  CreateLog();
+  EntrySession& s = OpenSession();
+  ASSERT_TRUE(LogAt(1, "DL1ABC", "N01"));  // the log's DOK for DL1ABC
+  s.ChangeBand('c');                        // so that DL1ABC is no dupe
+
+  const auto enterCall = [&](const char* call) {
+    s.FieldEntered(EntryField::kCall);
+    s.CallTextChanged(call);
+    (void)s.LeaveField(EntryField::kCall, true);
+  };
+  const struct {
+    const char* call;
+    const char* shown;
+    bool proposed;
+  } cases[] = {
+      {"DL7XYZ", "B36", true},
+      {"dl7xyz/p", "B36", true},  // by the base call
+      {"DL1ABC", "N01", false},   // the log wins
+      {"DL6AB", "XX", true},      // a special two-character DOK
+      {"DL5AB", "", false},       // "AB" fails the DOK test
+      {"DL4AB", "", false},       // a "J" DOK is refused
+      {"OE1XYZ", "", false},      // no DOK for foreign calls
+  };
+  for (const auto& c : cases) {
+    s.Escape();
+    enterCall(c.call);
+    EXPECT_EQ(s.View().texts[FieldSlot(EntryField::kRcvd2)], c.shown) << c.call;
+    EXPECT_EQ(s.View().proposed == EntryField::kRcvd2, c.proposed) << c.call;
+  }
+
+  // Enter on the proposal stores it; typing over it stores what was typed.
+  s.Escape();
+  SetClock(14, 11, 2026, 8, 2, 0);
+  s.ClockTick();
+  enterCall("DL7XYZ");
+  s.FieldEntered(EntryField::kRcvd2);
+  EXPECT_TRUE(s.LeaveField(EntryField::kRcvd2, true));
+  SetClock(14, 11, 2026, 8, 3, 0);
+  s.ClockTick();
+  enterCall("DL3AB");
+  ASSERT_EQ(s.View().proposed, EntryField::kRcvd2);
+  s.FieldEntered(EntryField::kRcvd2);
+  s.ExchangeTextChanged(EntryField::kRcvd2, "N05");
+  EXPECT_FALSE(s.View().proposed.has_value());
+  EXPECT_TRUE(s.LeaveField(EntryField::kRcvd2, true));
+  auto qsos = Qsos();
+  ASSERT_EQ(qsos.size(), 3u);
+  EXPECT_EQ(View(qsos[1]).dok(), "B36");
+  EXPECT_EQ(View(qsos[2]).dok(), "N05");
+
+  // A proposal for one call does not stay when the call is changed.
+  enterCall("DL8XYZ");
+  ASSERT_EQ(s.View().texts[FieldSlot(EntryField::kRcvd2)], "B37");
+  s.FieldEntered(EntryField::kCall);
+  s.CallTextChanged("DL5AB");
+  (void)s.LeaveField(EntryField::kCall, true);
+  EXPECT_EQ(s.View().texts[FieldSlot(EntryField::kRcvd2)], "");
+  EXPECT_FALSE(s.View().proposed.has_value());
+}
+
 TEST_F(EntrySessionTest, UnknownPrefixIsReportedButStored) {
   CreateLog();
   EntrySession& s = OpenSession();

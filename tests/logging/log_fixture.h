@@ -98,6 +98,7 @@ class LogTest : public ::testing::Test {
     ctx.totals = totals;
     ctx.settings = settings;
     ctx.dataDirectory = dir;
+    ctx.callHistory = callHistory;
     session = std::make_unique<EntrySession>(ctx, headerBytes, rules);
     EXPECT_TRUE(session->Open());
     return *session;
@@ -143,6 +144,7 @@ class LogTest : public ::testing::Test {
   FileBlock* directory = nullptr;
   FileBlock* totals = nullptr;
   ProgramSettings settings;
+  const CallHistory* callHistory = nullptr;  // for DOK proposals
   ScriptedPlatform platform;
   ContestRules rules;
   std::vector<std::uint8_t> headerBytes;

@@ -168,6 +168,40 @@ class ContestLogStdTest : public QObject {
     QVERIFY(f.platform.ShownTexts().empty());
   }
 
+  // The call history's DOK stands in the DOK field in blue with its text
+  // selected: Enter stores it, typing replaces it.
+  void callHistoryProposalIsMarkedAndSelected() {
+    CallHistory history;
+    (void)history.Load("DL7XYZ,B36\nDL8XYZ,B37\n", false);
+    Fixture f;
+    f.callHistory = &history;
+    TContestLogStd& w = f.Open();
+    f.SetMinute(1);
+    Type("dl7xyz");
+    Key(Qt::Key_Return);
+    TkxEdit* dok = static_cast<TkxEdit*>(FieldOf(w, EntryField::kRcvd2));
+    QCOMPARE(Focus(), static_cast<QWidget*>(dok));
+    QCOMPARE(dok->text(), QStringLiteral("B36"));
+    QCOMPARE(dok->selectedText(), QStringLiteral("B36"));
+    QCOMPARE(dok->palette().color(QPalette::Text), QColor(0, 0, 200));
+    Key(Qt::Key_Return);
+    QCOMPARE(f.Qsos().size(), std::size_t{1});
+    QCOMPARE(Fixture::Qso(f.Qsos()[0]).dok(), std::string("B36"));
+    QVERIFY(dok->palette().color(QPalette::Text) != QColor(0, 0, 200));
+
+    f.SetMinute(2);
+    Type("dl8xyz");
+    Key(Qt::Key_Return);
+    QCOMPARE(dok->text(), QStringLiteral("B37"));
+    Type("n05");
+    QCOMPARE(dok->text(), QStringLiteral("N05"));
+    QVERIFY(dok->palette().color(QPalette::Text) != QColor(0, 0, 200));
+    Key(Qt::Key_Return);
+    auto qsos = f.Qsos();
+    QCOMPARE(qsos.size(), std::size_t{2});
+    QCOMPARE(Fixture::Qso(qsos[1]).dok(), std::string("N05"));
+  }
+
   void duplicateIsRefusedAndTheEntryCleared() {
     Fixture f;
     TContestLogStd& w = f.Open();

@@ -44,6 +44,7 @@ struct LogWindowFixture {
   std::vector<std::uint8_t> header;
   std::int32_t logNumber = 0;
   std::unique_ptr<TContestLogStd> window;
+  const CallHistory* callHistory = nullptr;  // DOK proposals
 
   LogWindowFixture() {
     engine = StartTestEngine(TestEngineOptions(dir, fatal));
@@ -94,6 +95,7 @@ struct LogWindowFixture {
     ctx.settings.own.locator = "JO31MM";
     ctx.dataDirectory = dir;
     ctx.helpSearchDirs = {dir, qgetenv("KORV_SHARE_DIR").toStdString()};
+    ctx.callHistory = callHistory;
     return ctx;
   }
 

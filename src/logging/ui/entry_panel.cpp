@@ -12,6 +12,7 @@ namespace korv {
 namespace {
 
 constexpr int kNumberPointSize = 22;
+const QColor kProposalBlue(0, 0, 200);
 const QColor kCaptionHover(128, 0, 0);
 
 // A caption's "&" marks the key of an Alt shortcut; shown without it.
@@ -167,6 +168,14 @@ void EntryPanel::Draw(const EntryView& v) {
   for (int i = 0; i < kEntryFieldCount; ++i) {
     const auto slot = static_cast<std::size_t>(i);
     SetEditText(m_fields[slot], v.texts[slot]);
+    // A DOK proposed from the call history stands in blue until the
+    // operator confirms it by leaving the field or types over it.
+    const QColor colour = v.proposed == static_cast<EntryField>(i) ? kProposalBlue : palette().color(QPalette::Text);
+    QPalette p = m_fields[slot]->palette();
+    if (p.color(QPalette::Text) != colour) {
+      p.setColor(QPalette::Text, colour);
+      m_fields[slot]->setPalette(p);
+    }
   }
   auto show = [&](EntryField f, bool fieldShown, bool standInShown, std::string_view standInText) {
     Column& c = m_columns[FieldSlot(f)];

@@ -74,6 +74,7 @@ ContestListHooks WireProgramWindows(Platform& platform, ProgramSession& session,
     context.dataDirectory = dir;
     context.helpSearchDirs = helpDirs;
     context.longExactCalls = &session.longExactCalls();
+    context.callHistory = session.callHistory();
     context.uiGerman = state.uiGerman;
     (void)TContestLogStd::Run(context, header, rules, &mainWindow, [&platform, dir](TContestLogStd& window) {
       QObject::connect(&window, &TContestLogStd::noteRequested, &window,
