@@ -19,6 +19,7 @@
 #include "output/adif_reader.h"
 #include "output/cabrillo3_file.h"
 #include "output/cabrillo_file.h"
+#include "output/call_history_file.h"
 #include "output/edi_file.h"
 #include "output/claimed_score.h"
 #include "output/csv_file.h"
@@ -42,7 +43,8 @@ struct Format {
 };
 constexpr Format kFormats[] = {{"stf", 3},        {"adif", 4},        {"csv", 0},         {"elog-list", 2},
                                {"elog-cover", 1}, {"elog-all", 0},    {"elog-bands", 10}, {"elog-multi", 12},
-                               {"edi", 13},       {"cabrillo", 9},    {"cabrillo3", 9}};
+                               {"edi", 13},       {"cabrillo", 9},    {"cabrillo3", 9},
+                               {"callhistory", 0}};
 
 }  // namespace
 
@@ -69,7 +71,7 @@ int RunExport(const CommandEnv& env, CommandArgs args) {
   if (fmt == std::end(kFormats)) {
     return LogUsage(env, "export",
                     "FORMAT is stf, adif, csv, elog-list, elog-cover, elog-all, elog-bands, elog-multi, edi, "
-                    "cabrillo or cabrillo3");
+                    "cabrillo, cabrillo3 or callhistory");
   }
   LogTool tool(env, rstOnly);
   if (!tool.Start()) return kExitFailure;
@@ -110,6 +112,7 @@ int RunExport(const CommandEnv& env, CommandArgs args) {
     if (format == "edi") result = EdiFile(ctx, EdiDefaults(ctx), f);
     if (format == "cabrillo") result = CabrilloFile(ctx, f);
     if (format == "cabrillo3") result = Cabrillo3File(ctx, f);
+    if (format == "callhistory") result = CallHistoryFile(ctx, f);
   }
   if (prefixFiles.prefix != nullptr) catalogue.ReleasePrefixes();
   if (prefixFiles.exceptionsEe != nullptr) catalogue.ReleasePrefixExceptions();

@@ -13,6 +13,7 @@
 #include "output/output_context.h"
 #include "output/output_procedure.h"
 #include "platform/scripted_platform.h"
+#include "refdata/call_history.h"
 #include "shell/contest_directory.h"
 #include "shell/program_session.h"
 #include "support/test_support.h"
@@ -348,6 +349,35 @@ TEST_F(KorvtoolLogTest, WindowAndToolWriteTheSameAdifFile) {
   EXPECT_TRUE(Contains(tool[3], "<DXCC:3>230"));
   EXPECT_TRUE(Contains(tool[4], "<DXCC:3>206"));
   EXPECT_FALSE(Contains(tool[6], "<DXCC"));  // maritime mobile: no entity
+}
+
+// The log's calls and their latest DOKs as a call history that reads back.
+TEST_F(KorvtoolLogTest, ExportCallHistoryReadsBackAsCallHistory) {
+  ASSERT_EQ(Tool({"new", "--name", "DEZ 2026", "--call", "DL9XYZ", "--dok", "N01", "--start", "14.11.2026", "--end",
+                  "14.11.2026", "--clock", "utc", "--type", "1", "--address", "Hans Muster;Hauptstr. 1;12345 Berlin;Germany"})
+                .code,
+            kExitOk);
+  for (const std::vector<std::string>& q : std::vector<std::vector<std::string>>{
+           {"DL2BBB", "N02"}, {"DL1AAA", "N01"}, {"DL1AAA", "N05", "--band", "40"}, {"DL3CCC"}, {"OE1ABC"}}) {
+    std::vector<std::string> args{"add", "1"};
+    args.insert(args.end(), q.begin(), q.end());
+    ASSERT_EQ(Tool(args).code, kExitOk) << q[0];
+  }
+  const std::filesystem::path file = dir / "calls.txt";
+  const Outcome exported = Tool({"export", "1", "callhistory", file.string()});
+  ASSERT_EQ(exported.code, kExitOk) << exported.err;
+  std::ifstream in(file, std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(text,
+            "# Call history of DEZ 2026, DL9XYZ, written by Korv DEZ\r\n"
+            "DL1AAA,N05\r\n"
+            "DL2BBB,N02\r\n");
+  CallHistory history;
+  const CallHistory::LoadResult r = history.LoadFile(file, true);
+  EXPECT_EQ(r.calls, 2);
+  EXPECT_EQ(r.skipped, 0);
+  EXPECT_EQ(history.DokOf("DL1AAA"), "N05");
+  EXPECT_EQ(history.DokOf("DL3CCC"), "");
 }
 
 }  // namespace
