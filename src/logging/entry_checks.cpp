@@ -255,6 +255,41 @@ void EntrySession::FetchStoredExchange() {
   EvaluateEntryMultipliers();
 }
 
+namespace {
+constexpr int kWholeLogDokIndex = 18;  // every QSO of the log by DOK
+}  // namespace
+
+std::optional<EntryField> EntrySession::DoubtfulDokField() {
+  // Only a German call's DOK is stored, so only that one is worth a doubt.
+  if (qsoFile_ == nullptr || !IsGermanCall(entry().call())) return std::nullopt;
+  const bool listener = rules_.listenerLog != 0;
+  for (int n = 2; n <= 4; ++n) {
+    if (rules_.receivedKind[n] != 4) continue;
+    const EntryField field = listener ? SentField(n) : ReceivedField(n);
+    if (!FieldVisible(field)) continue;
+    std::string dok = TrimBlanksTabs(texts_[FieldSlot(field)]);
+    for (char& c : dok) {
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    if (dok.empty() || DokMultiplierTest(dok, rules_)) continue;
+    if (context_.callHistory != nullptr && context_.callHistory->KnowsDok(dok)) continue;
+    // A QSO of the log with this DOK (whole-log DOK index).
+    const std::string key = PadText(Cut(dok, 8), 8);
+    const RecordBufferGuard keep(qsoFile_);
+    Status st = qsoFile_->FindAtLeast(kWholeLogDokIndex, KeyString(key));
+    bool inLog = false;
+    while (st.ok() && qsoFile_->BuildKey(kWholeLogDokIndex).view().substr(0, key.size()) == key) {
+      if (!QsoRecord(QsoRecord::Record(qsoFile_->Record().data(), kQsoRecordSize)).IsQsyMarker()) {
+        inLog = true;
+        break;
+      }
+      st = qsoFile_->MoveNext(kWholeLogDokIndex);
+    }
+    if (!inLog) return field;
+  }
+  return std::nullopt;
+}
+
 // --- events ----------------------------------------------------------------------------
 
 void EntrySession::CallTextChanged(std::string text) {

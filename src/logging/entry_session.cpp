@@ -183,6 +183,8 @@ EntryView EntrySession::View() const {
   const bool german = context_.uiGerman;
   v.texts = texts_;
   v.proposed = proposedField_;
+  v.doubtfulDok = self->DoubtfulDokField();
+  if (v.doubtfulDok) v.doubtfulDokHint = "DOK unbekannt?";
   for (int i = 0; i < kEntryFieldCount; ++i) v.visible[static_cast<std::size_t>(i)] = FieldVisible(static_cast<EntryField>(i));
   for (int n = 2; n <= 4; ++n) {
     const int kind = rules_.receivedKind[n];

@@ -93,6 +93,11 @@ struct EntryView {
   // A field whose text the call history proposed and the operator has not
   // confirmed yet (by leaving the field) or changed.
   std::optional<EntryField> proposed;
+  // A received DOK that is no multiplier of the contest and that neither the
+  // call history nor the log knows ("N1", "X99Z"): its field, with the hint
+  // "DOK unbekannt?". Never a refusal.
+  std::optional<EntryField> doubtfulDok;
+  std::string doubtfulDokHint;
 };
 
 struct LoggingContext {
@@ -286,6 +291,8 @@ class EntrySession {
  private:
   ContestCode code() const;
   bool FieldVisible(EntryField field) const;
+  // The received DOK field whose text no list, history or QSO knows.
+  std::optional<EntryField> DoubtfulDokField();
   bool SentFieldsEditable() const;
   int ReceivedKind(int n) const { return rules_.receivedKind[n]; }
   EntryField ReceivedField(int n) const;

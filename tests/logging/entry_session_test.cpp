@@ -473,6 +473,48 @@ TEST_F(EntrySessionTest, CallHistoryProposesTheDok) {
   EXPECT_FALSE(s.View().proposed.has_value());
 }
 
+// A received DOK that no list, history or QSO knows is pointed at while it is
+// typed, and stored as today.
+TEST_F(EntrySessionTest, UnknownDokIsPointedAtNotRefused) {
+  CallHistory history;
+  (void)history.Load("DL7XYZ,B36\n", false);
+  callHistory = &history;
+  CreateLog();
+  EntrySession& s = OpenSession();
+  ASSERT_TRUE(LogAt(1, "DL1ABC", "R07"));  // R07 is known from the log now
+  const struct {
+    const char* dok;
+    bool doubtful;
+  } cases[] = {
+      {"N1", true},   {"x99z", true}, {"N05", false}, {"WN", false}, {"Z60", false},
+      {"b36", false},  // the call history knows it
+      {"R07", false},  // a QSO of the log has it
+      {"", false},
+  };
+  for (const auto& c : cases) {
+    s.Escape();
+    s.FieldEntered(EntryField::kCall);
+    s.CallTextChanged("DL2XYZ");
+    (void)s.LeaveField(EntryField::kCall, true);
+    s.FieldEntered(EntryField::kRcvd2);
+    s.ExchangeTextChanged(EntryField::kRcvd2, c.dok);
+    const EntryView v = s.View();
+    EXPECT_EQ(v.doubtfulDok == EntryField::kRcvd2, c.doubtful) << c.dok;
+    EXPECT_EQ(v.doubtfulDokHint, c.doubtful ? "DOK unbekannt?" : "") << c.dok;
+  }
+  // A foreign call's DOK is not stored, so nothing to point at.
+  s.Escape();
+  s.CallTextChanged("OE1XYZ");
+  s.ExchangeTextChanged(EntryField::kRcvd2, "N1");
+  EXPECT_FALSE(s.View().doubtfulDok.has_value());
+  // Stored as today: the entry goes on.
+  s.Escape();
+  SetClock(14, 11, 2026, 8, 2, 0);
+  s.ClockTick();
+  EXPECT_TRUE(Log("DL3XYZ", "X99Z"));
+  EXPECT_EQ(Qsos().size(), 2u);
+}
+
 TEST_F(EntrySessionTest, UnknownPrefixIsReportedButStored) {
   CreateLog();
   EntrySession& s = OpenSession();

@@ -202,6 +202,25 @@ class ContestLogStdTest : public QObject {
     QCOMPARE(Fixture::Qso(qsos[1]).dok(), std::string("N05"));
   }
 
+  void unknownDokIsPointedAtWhileTyped() {
+    Fixture f;
+    TContestLogStd& w = f.Open();
+    auto* hint = w.findChild<QLabel*>(QStringLiteral("lDokHint"));
+    QVERIFY(hint != nullptr);
+    Type("dl1abc");
+    Key(Qt::Key_Return);
+    QWidget* dok = FieldOf(w, EntryField::kRcvd2);
+    QCOMPARE(Focus(), dok);
+    Type("n1");
+    QVERIFY(hint->isVisible());
+    QCOMPARE(hint->text(), QStringLiteral("DOK unbekannt?"));
+    QVERIFY(dok->palette().color(QPalette::Base) != w.palette().color(QPalette::Base));
+    Key(Qt::Key_Backspace);
+    Type("01");  // N01: a DOK of the district
+    QVERIFY(!hint->isVisible());
+    QCOMPARE(dok->palette().color(QPalette::Base), FieldOf(w, EntryField::kCall)->palette().color(QPalette::Base));
+  }
+
   void duplicateIsRefusedAndTheEntryCleared() {
     Fixture f;
     TContestLogStd& w = f.Open();

@@ -13,6 +13,8 @@ namespace {
 
 constexpr int kNumberPointSize = 22;
 const QColor kProposalBlue(0, 0, 200);
+const QColor kDoubtOrange(200, 100, 0);
+const QColor kDoubtBackground(255, 230, 190);
 const QColor kCaptionHover(128, 0, 0);
 
 // A caption's "&" marks the key of an Alt shortcut; shown without it.
@@ -91,6 +93,12 @@ EntryPanel::EntryPanel(QWidget* parent) : QFrame(parent) {
   m_lenter = new QLabel(this);
   m_lenter->setObjectName(QStringLiteral("lenter"));
   second->addWidget(m_lenter);
+  m_lDokHint = new QLabel(this);
+  m_lDokHint->setObjectName(QStringLiteral("lDokHint"));
+  m_lDokHint->setFont(Bold(font()));
+  SetTextColour(m_lDokHint, kDoubtOrange);
+  m_lDokHint->hide();
+  second->addWidget(m_lDokHint);
   second->addStretch(1);
 
   auto* totals = new QHBoxLayout;
@@ -215,6 +223,20 @@ void EntryPanel::Draw(const EntryView& v) {
   SetLabelText(m_lQSLs, WithoutMnemonic(v.qslLabel));
   SetLabelText(m_lenter, v.enterHint);
   SetVisibleIfChanged(m_lenter, !v.enterHint.empty());
+  // A DOK nobody knows is only pointed at: orange behind the field, the hint
+  // beside the mode line; it is stored as typed.
+  SetLabelText(m_lDokHint, v.doubtfulDokHint);
+  SetVisibleIfChanged(m_lDokHint, v.doubtfulDok.has_value());
+  for (EntryField f : {EntryField::kRcvd2, EntryField::kRcvd3, EntryField::kRcvd4, EntryField::kSent2,
+                       EntryField::kSent3, EntryField::kSent4}) {
+    TkxEdit* edit = m_fields[FieldSlot(f)];
+    const QColor base = v.doubtfulDok == f ? kDoubtBackground : palette().color(QPalette::Base);
+    QPalette p = edit->palette();
+    if (p.color(QPalette::Base) != base) {
+      p.setColor(QPalette::Base, base);
+      edit->setPalette(p);
+    }
+  }
 
   const TotalsLine& t = v.totalsLine;
   const bool line = !t.empty && !v.compactRow;

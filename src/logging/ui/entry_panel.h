@@ -65,6 +65,7 @@ class EntryPanel : public QFrame {
   QLabel* m_lband = nullptr;
   LogClickLabel* m_lQSLs = nullptr;
   QLabel* m_lenter = nullptr;
+  QLabel* m_lDokHint = nullptr;  // "DOK unbekannt?"
   QLabel* m_lPunkteCaption = nullptr;
   QLabel* m_lPunkte = nullptr;
   QLabel* m_lMultiCaption = nullptr;
