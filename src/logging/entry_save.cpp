@@ -137,6 +137,7 @@ bool EntrySession::Save(SaveSender sender) {
 
   if (editing_ == 0) {
     if (!InsertEntryWithRetry()) return false;
+    rate_.Add(e.qsoDate(), e.qsoTime());
   } else {
     bool updated = false;
     for (int attempt = 0; attempt < kMaxSaveAttempts && !updated; ++attempt) {

@@ -58,12 +58,15 @@ bool EntrySession::Open() {
   // not what a renumbering would write (a rewrite of the whole file at
   // every start costs time and risk for nothing).
   NumberingCheck numbering;
+  rate_.Clear();
   Status st = qsoFile_->MoveFirst(kIndexByDateTime);
   while (st.ok()) {
     QsoRecord rec = RecordOf(*qsoFile_);
     if (rec.IsQsyMarker()) {
       rec.ClearQsyMarkerFields();
       (void)qsoFile_->UpdateRecord();
+    } else {
+      rate_.Add(rec.qsoDate(), rec.qsoTime());
     }
     numbering.Add(rec);
     st = qsoFile_->MoveNext(kIndexByDateTime);
@@ -118,6 +121,12 @@ bool EntrySession::Open() {
 
 void EntrySession::RecountAll() {
   FullRecount(*qsoFile_, Ctx(), header(), band_, tables_, totals_);
+  // After a delete or an edit the moments are read again.
+  rate_.Clear();
+  for (Status st = qsoFile_->MoveFirst(kIndexByDateTime); st.ok(); st = qsoFile_->MoveNext(kIndexByDateTime)) {
+    const QsoRecord rec = RecordOf(*qsoFile_);
+    if (!rec.IsQsyMarker()) rate_.Add(rec.qsoDate(), rec.qsoTime());
+  }
 }
 
 void EntrySession::RunRenumber() {
@@ -213,6 +222,9 @@ EntryView EntrySession::View() const {
   v.compactRow = rules_.multiplierKinds.none();
   v.totalsLine = BuildTotalsLine(totals_, rules_, code(), band_, german);
   v.totalsPanel = BuildTotalsPanel(totals_, rules_, code());
+  const DayAndTime now = ClockNow();
+  v.totalsPanel.rate10 = "Rate 10 min: " + std::to_string(rate_.PerHour(now.day, now.time, 10)) + "/h";
+  v.totalsPanel.rate60 = "Rate 60 min: " + std::to_string(rate_.PerHour(now.day, now.time, 60)) + "/h";
   v.grid = tables_.GridValues();
   v.qsoNumber = std::to_string(totals_.logCounter - 1);
   const std::string own = Cut(context_.settings.own.call + "  ", 19);

@@ -22,6 +22,7 @@
 #include "files/catalogue.h"
 #include "files/contest_header.h"
 #include "files/setup.h"
+#include "logging/rate.h"
 #include "logging/scoring.h"
 #include "logging/totals.h"
 #include "logging/totals_record.h"
@@ -376,6 +377,7 @@ class EntrySession {
   std::string lastFetchedCall_;    // the call the stored exchange was fetched for
   // The DOK field filled from the call history and not yet confirmed.
   std::optional<EntryField> proposedField_;
+  QsoRate rate_;  // the moments of the log's QSOs
 
   std::int32_t preparedSerialNo_ = 0;
   std::int32_t preparedBandNo_ = 0;

@@ -84,6 +84,9 @@ struct TotalsPanel {
   bool multiplierColumnHidden = false;
   bool pointsLineHidden = false;
   bool scoreLineHidden = false;
+  // The rate of the last 10 and 60 minutes ("Rate 10 min: 42/h").
+  std::string rate10;
+  std::string rate60;
 };
 TotalsPanel BuildTotalsPanel(const LogTotals& totals, const ContestRules& rules, ContestCode code);
 

@@ -515,6 +515,24 @@ TEST_F(EntrySessionTest, UnknownDokIsPointedAtNotRefused) {
   EXPECT_EQ(Qsos().size(), 2u);
 }
 
+// The totals panel's rate follows each save, delete and clock tick.
+TEST_F(EntrySessionTest, RateOfTheLastMinutes) {
+  CreateLog();
+  EntrySession& s = OpenSession();
+  ASSERT_TRUE(LogAt(1, "DL1ABC", "N01"));
+  ASSERT_TRUE(LogAt(2, "DL2ABC", "N02"));
+  ASSERT_TRUE(LogAt(3, "DL3ABC", "N03"));
+  EXPECT_EQ(s.View().totalsPanel.rate10, "Rate 10 min: 18/h");
+  EXPECT_EQ(s.View().totalsPanel.rate60, "Rate 60 min: 3/h");
+  SetClock(14, 11, 2026, 8, 11, 0);  // 08:01 is ten minutes back now
+  s.ClockTick();
+  EXPECT_EQ(s.View().totalsPanel.rate10, "Rate 10 min: 12/h");
+  platform.AnswerNextQuestion(true);
+  ASSERT_TRUE(s.DeleteQso(View(Qsos()[2]).recordNo()));
+  EXPECT_EQ(s.View().totalsPanel.rate10, "Rate 10 min: 6/h");
+  EXPECT_EQ(s.View().totalsPanel.rate60, "Rate 60 min: 2/h");
+}
+
 TEST_F(EntrySessionTest, UnknownPrefixIsReportedButStored) {
   CreateLog();
   EntrySession& s = OpenSession();

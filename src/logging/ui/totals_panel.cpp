@@ -61,6 +61,10 @@ LogTotalsPanel::LogTotalsPanel(QWidget* parent) : QFrame(parent) {
     m_lines[static_cast<std::size_t>(i)] = l;
     outer->addWidget(l);
   }
+  m_rate10 = NewLabel(this, QStringLiteral("lRate10"));
+  m_rate60 = NewLabel(this, QStringLiteral("lRate60"));
+  outer->addWidget(m_rate10);
+  outer->addWidget(m_rate60);
   outer->addStretch(1);
 }
 
@@ -86,6 +90,8 @@ void LogTotalsPanel::Draw(const EntryView& view) {
   }
   SetVisibleIfChanged(m_lines[2], !panel.pointsLineHidden);
   SetVisibleIfChanged(m_lines[3], !panel.scoreLineHidden);
+  SetLabelText(m_rate10, panel.rate10);
+  SetLabelText(m_rate60, panel.rate60);
 }
 
 MultiplierGrid::MultiplierGrid(QWidget* parent) : QFrame(parent) {

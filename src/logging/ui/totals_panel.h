@@ -30,6 +30,8 @@ class LogTotalsPanel : public QFrame {
   };
   std::array<Column, 7> m_columns{};
   std::array<QLabel*, 4> m_lines{};
+  QLabel* m_rate10 = nullptr;
+  QLabel* m_rate60 = nullptr;
   QLabel* m_multiHeading = nullptr;
 };
 
