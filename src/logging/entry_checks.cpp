@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "common/cp1252.h"
 #include "common/text.h"
 #include "files/call_book.h"
 #include "files/file_keys.h"
@@ -267,10 +268,7 @@ std::optional<EntryField> EntrySession::DoubtfulDokField() {
     if (rules_.receivedKind[n] != 4) continue;
     const EntryField field = listener ? SentField(n) : ReceivedField(n);
     if (!FieldVisible(field)) continue;
-    std::string dok = TrimBlanksTabs(texts_[FieldSlot(field)]);
-    for (char& c : dok) {
-      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
+    const std::string dok = UpperCaseAsciiUmlauts(TrimBlanksTabsView(texts_[FieldSlot(field)]));
     if (dok.empty() || DokMultiplierTest(dok, rules_)) continue;
     if (context_.callHistory != nullptr && context_.callHistory->KnowsDok(dok)) continue;
     // A QSO of the log with this DOK (whole-log DOK index).

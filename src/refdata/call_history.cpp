@@ -14,13 +14,7 @@ namespace {
 
 constexpr std::size_t kMaxDokLength = 8;
 
-std::string Upper(std::string_view text) {
-  std::string out(TrimBlanksTabsView(text));
-  for (char& c : out) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return out;
-}
+std::string Upper(std::string_view text) { return UpperCaseAsciiUmlauts(TrimBlanksTabsView(text)); }
 
 bool IsCall(std::string_view call) {
   if (call.empty()) return false;
