@@ -94,6 +94,8 @@ LoggingContext DezLog::Context() {
   ctx.totals = totals;
   ctx.settings.own.call = "DL9XYZ";
   ctx.dataDirectory = dir;
+  ctx.partialCalls = referenceCalls != nullptr;
+  ctx.referenceCalls = referenceCalls;
   return ctx;
 }
 

@@ -42,6 +42,8 @@ struct DezLog {
   std::vector<std::uint8_t> header;
   std::unique_ptr<EntrySession> session;
   int second = 0;
+  // The partial list's calls besides the log's; null: no partial list.
+  const CallIndex* referenceCalls = nullptr;
 
   // Opens the files of the data directory `where`; create: a new data
   // directory with the country file and one DEZ log.

@@ -11,6 +11,12 @@
 //              numbering sound, so nothing is renumbered), wall time
 //   memory     resident size of a fresh process before and after opening
 //              the log in an entry session
+//   typing     with MASTER.SCP and the call history loaded: one character
+//              of a call typed, the live call check and the partial and N+1
+//              lists the window draws (View), median and 99th percentile;
+//              beside it the same typing with the lists empty
+//   rate       the rate's update at a save (one QSO moment added, the two
+//              rates read) at the log's size
 //
 //   korv_bench_logging [--sizes 1000,10000,100000] [--dir DIR] [--keep]
 #include <fcntl.h>
@@ -43,6 +49,9 @@
 #include "output/elog_lists.h"
 #include "output/stf_file.h"
 #include "logging/entry_session.h"
+#include "logging/rate.h"
+#include "refdata/call_history.h"
+#include "refdata/partial_calls.h"
 #include "platform/scripted_platform.h"
 
 namespace {
@@ -104,8 +113,39 @@ double Percentile(std::vector<double> v, double p) {
   return v[i];
 }
 
+// MASTER.SCP and the call history as the program reads them at start.
+struct ReferenceData {
+  CallIndex calls;
+  CallHistory history;
+  std::vector<std::string> scpCalls;  // a sample to type
+  double loadMs = 0, loadCpuMs = 0, historyMs = 0, scpReadMs = 0;
+  long rssKb = 0;
+  std::size_t indexBytes = 0;
+};
+
+void LoadReference(ReferenceData& ref) {
+  const long before = ResidentKb();
+  const auto t0 = Clock::now();
+  const double c0 = CpuSeconds();
+  (void)ref.history.LoadFile("/usr/share/hamradio-files/WAG_call_history.txt", false);
+  ref.historyMs = (CpuSeconds() - c0) * 1000;
+  std::vector<std::string> calls;
+  (void)ReadScpFile("/usr/share/hamradio-files/MASTER.SCP", calls);
+  ref.scpReadMs = (CpuSeconds() - c0) * 1000 - ref.historyMs;
+  std::vector<std::string_view> all(calls.begin(), calls.end());
+  ref.history.ForEachCall([&all](const std::string& c) { all.push_back(c); });
+  for (std::size_t i = 0; i < calls.size(); i += 97) ref.scpCalls.push_back(calls[i]);
+  ref.calls.Build(std::move(all));
+  ref.loadMs = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+  ref.loadCpuMs = (CpuSeconds() - c0) * 1000;
+  ref.rssKb = ResidentKb() - before;
+  ref.indexBytes = ref.calls.MemoryBytes();
+}
+
 struct SizeResult {
   int qsos = 0;
+  double typingMedianMs = 0, typingP99Ms = 0, typingBareMedianMs = 0, typingBareP99Ms = 0;
+  double rateUpdateMs = 0;
   double generateSeconds = 0;
   double keyMedianMs = 0, keyP99Ms = 0, liveMedianMs = 0;
   double saveCpuMs = 0, saveWallMs = 0;
@@ -118,7 +158,23 @@ struct SizeResult {
   double importSeconds = 0;
 };
 
-SizeResult RunSize(const fs::path& root, int n, const char* self) {
+// One character typed at a time into the call field, as the window passes
+// it on, with the view the window draws after each.
+void TypeCalls(Log& log, const std::vector<std::string>& calls, std::vector<double>& times) {
+  for (const std::string& call : calls) {
+    log.session->FieldEntered(EntryField::kCall);
+    for (std::size_t k = 1; k <= call.size(); ++k) {
+      const auto t0 = Clock::now();
+      log.session->CallTextChanged(call.substr(0, k));
+      const EntryView v = log.session->View();
+      times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+      if (v.texts[0].empty()) std::abort();
+    }
+    log.session->Escape();
+  }
+}
+
+SizeResult RunSize(const fs::path& root, int n, const char* self, const ReferenceData& ref) {
   SizeResult r;
   r.qsos = n;
   const fs::path dir = root / ("log-" + std::to_string(n));
@@ -127,11 +183,48 @@ SizeResult RunSize(const fs::path& root, int n, const char* self) {
   std::mt19937 rng(12345);
   {
     Log log;
+    log.referenceCalls = &ref.calls;
     log.Start(dir, true);
     log.Open();
     const auto t0 = Clock::now();
     r.qsos = log.Fill(n, rng);
     r.generateSeconds = std::chrono::duration<double>(Clock::now() - t0).count();
+
+    // Typing with the partial list: calls of the log, of MASTER.SCP and new
+    // ones, and the same typing with the lists cut to nothing.
+    std::vector<std::string> typed;
+    for (int i = 0; i < 300; ++i) {
+      const auto u = static_cast<std::uint32_t>(i);
+      typed.push_back(i % 3 == 0   ? CallOf(100000 + (u * 7919) % static_cast<std::uint32_t>(n / 2))
+                      : i % 3 == 1 ? ref.scpCalls[(u * 31) % ref.scpCalls.size()]
+                                   : CallOf(700000 + u));
+    }
+    std::vector<double> typing, bare;
+    TypeCalls(log, typed, typing);
+    log.session->SetPartialListRows(0, 0);
+    TypeCalls(log, typed, bare);
+    log.session->SetPartialListRows(10, 5);
+    r.typingMedianMs = Percentile(typing, 0.5);
+    r.typingP99Ms = Percentile(typing, 0.99);
+    r.typingBareMedianMs = Percentile(bare, 0.5);
+    r.typingBareP99Ms = Percentile(bare, 0.99);
+
+    // The rate's part of a save at the log's size.
+    {
+      QsoRate rate;
+      const DayNumber day = DayNumberFromCivil({2026, 11, 14});
+      for (int i = 0; i < r.qsos; ++i) rate.Add(day + i / 86400, i % 86400);
+      const int adds = 1000;
+      int sink = 0;
+      const auto a0 = Clock::now();
+      for (int i = 0; i < adds; ++i) {
+        rate.Add(day + (r.qsos + i) / 86400, (r.qsos + i) % 86400);
+        sink += rate.PerHour(day + (r.qsos + i) / 86400, (r.qsos + i) % 86400, 10);
+        sink += rate.PerHour(day + (r.qsos + i) / 86400, (r.qsos + i) % 86400, 60);
+      }
+      r.rateUpdateMs = std::chrono::duration<double, std::milli>(Clock::now() - a0).count() / adds;
+      if (sink < 0) std::abort();
+    }
 
     // Keystroke path: calls not in the log, typed and left without Enter.
     std::vector<double> times, live;
@@ -251,7 +344,10 @@ SizeResult RunSize(const fs::path& root, int n, const char* self) {
 }
 
 int MemoryChild(const fs::path& dir) {
+  ReferenceData ref;
+  LoadReference(ref);
   Log log;
+  log.referenceCalls = &ref.calls;
   log.Start(dir, false);
   const long before = ResidentKb();
   log.Open();
@@ -292,13 +388,22 @@ int main(int argc, char** argv) {
     }
   }
   fs::create_directories(root);
+  korv::ReferenceData reference;
+  korv::LoadReference(reference);
+  std::printf("MASTER.SCP and call history: %zu calls (%zu typed as a sample), read and indexed in %.1f ms "
+              "(CPU %.1f ms: history %.1f, MASTER.SCP read %.1f, index %.1f), resident +%.1f MB, index %.1f MB "
+              "(targets < 50 ms, < 8 MB)\n\n",
+              reference.calls.size(), reference.scpCalls.size(), reference.loadMs, reference.loadCpuMs,
+              reference.historyMs, reference.scpReadMs, reference.loadCpuMs - reference.historyMs - reference.scpReadMs,
+              static_cast<double>(reference.rssKb) / 1024.0,
+              static_cast<double>(reference.indexBytes) / (1024.0 * 1024.0));
   std::printf("Entry session on DEZ logs (targets: keystroke median < 0.2 ms, p99 < 1 ms, at most 2x the\n"
               "1000-QSO time; save CPU < 1 ms, <= 2 syncs per file; delete 10000 < 1 s, 100000 < 10 s;\n"
               "memory of the open session < 64 MB)\n\n");
   std::printf("%8s %9s %10s %10s %10s %10s %10s %9s %10s  %s\n", "QSOs", "gen s", "key med ms", "key p99 ms",
               "save cpu ms", "save ms", "delete s", "rss0 MB", "rss+log MB", "syncs per save by file");
   for (int n : sizes) {
-    const korv::SizeResult r = korv::RunSize(root, n, argv[0]);
+    const korv::SizeResult r = korv::RunSize(root, n, argv[0], reference);
     std::string syncs;
     for (const auto& [file, count] : r.syncsPerSave) {
       char buf[96];
@@ -311,6 +416,10 @@ int main(int argc, char** argv) {
                 static_cast<double>(r.rssAfterKb - r.rssBeforeKb) / 1024.0, syncs.c_str());
     std::printf("%8s of the keystroke median: live call check %.3f ms, call-field exit %.3f ms\n", "",
                 r.liveMedianMs, r.keyMedianMs - r.liveMedianMs);
+    std::printf("%8s typing a character with the partial and N+1 lists: median %.3f ms, p99 %.3f ms (targets "
+                "< 0.3 ms, < 1 ms); lists empty: median %.3f ms, p99 %.3f ms\n",
+                "", r.typingMedianMs, r.typingP99Ms, r.typingBareMedianMs, r.typingBareP99Ms);
+    std::printf("%8s rate update at a save: %.5f ms (target < 0.1 ms)\n", "", r.rateUpdateMs);
     std::printf("%8s open of the log %.3f s, close %.3f s, no renumbering (target < 0.2 s at 10000, < 1 s "
                 "at 100000); delete with renumbering %.3f s (target < 1 s at 100000)\n",
                 "", r.openSeconds, r.closeSeconds, r.deleteSeconds);

@@ -211,7 +211,11 @@ std::optional<std::uint32_t> EntrySession::ChangeQso(std::uint32_t recordNo, con
                        old.dok() != r.dok() || old.altPrefix() != r.altPrefix() ||
                        old.rcvdExch() != r.rcvdExch() || old.band() != r.band() ||
                        old.mode() != r.mode();
-  if (!matters) return recordNo;
+  if (!matters) {
+    // A changed time moves the QSO in the rate.
+    if (old.qsoDate() != r.qsoDate() || old.qsoTime() != r.qsoTime()) ReadMomentsAndCalls();
+    return recordNo;
+  }
   // Renumbering copies every QSO anew: find this one again by its time and
   // call (after the update, in the file's own record buffer).
   std::memcpy(qsoFile_->Record().data(), after.data(), kQsoRecordSize);

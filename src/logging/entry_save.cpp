@@ -138,6 +138,10 @@ bool EntrySession::Save(SaveSender sender) {
   if (editing_ == 0) {
     if (!InsertEntryWithRetry()) return false;
     rate_.Add(e.qsoDate(), e.qsoTime());
+    if (context_.partialCalls) {
+      logCalls_.Add(e.call(), e.band());
+      ++logCallsGeneration_;
+    }
   } else {
     bool updated = false;
     for (int attempt = 0; attempt < kMaxSaveAttempts && !updated; ++attempt) {

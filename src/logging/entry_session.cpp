@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/cp1252.h"
 #include "common/text.h"
 #include "logging/clock.h"
 #include "logging/entry_session_internal.h"
@@ -29,6 +30,7 @@ EntrySession::EntrySession(LoggingContext context, std::vector<std::uint8_t> hea
     : context_(std::move(context)),
       header_(std::move(header)),
       rules_(std::move(rules)),
+      logCalls_(context_.referenceCalls),
       tables_(ScoringContext{}) {
   header_.resize(kContestHeaderSize, 0);
   contestNumber_ = this->header().contestNumber();
@@ -59,6 +61,7 @@ bool EntrySession::Open() {
   // every start costs time and risk for nothing).
   NumberingCheck numbering;
   rate_.Clear();
+  std::vector<std::pair<std::string, BandIndex>> calls;
   Status st = qsoFile_->MoveFirst(kIndexByDateTime);
   while (st.ok()) {
     QsoRecord rec = RecordOf(*qsoFile_);
@@ -67,10 +70,13 @@ bool EntrySession::Open() {
       (void)qsoFile_->UpdateRecord();
     } else {
       rate_.Add(rec.qsoDate(), rec.qsoTime());
+      if (context_.partialCalls) calls.emplace_back(rec.call(), rec.band());
     }
     numbering.Add(rec);
     st = qsoFile_->MoveNext(kIndexByDateTime);
   }
+  logCalls_.Build(calls);
+  ++logCallsGeneration_;
   const bool walkEnded = st.code == err::kEndOfIndex || st.code == err::kStartOfIndex;
   const bool needsRenumber = context_.renumberOnOpenAndClose && walkEnded && !numbering.Consistent();
   prefixFiles_.prefix = cat.OpenPrefixes();
@@ -121,12 +127,50 @@ bool EntrySession::Open() {
 
 void EntrySession::RecountAll() {
   FullRecount(*qsoFile_, Ctx(), header(), band_, tables_, totals_);
-  // After a delete or an edit the moments are read again.
+  ReadMomentsAndCalls();
+}
+
+void EntrySession::ReadMomentsAndCalls() {
+  // After a delete or an edit the moments and calls are read again.
   rate_.Clear();
+  std::vector<std::pair<std::string, BandIndex>> calls;
   for (Status st = qsoFile_->MoveFirst(kIndexByDateTime); st.ok(); st = qsoFile_->MoveNext(kIndexByDateTime)) {
     const QsoRecord rec = RecordOf(*qsoFile_);
-    if (!rec.IsQsyMarker()) rate_.Add(rec.qsoDate(), rec.qsoTime());
+    if (rec.IsQsyMarker()) continue;
+    rate_.Add(rec.qsoDate(), rec.qsoTime());
+    if (context_.partialCalls) calls.emplace_back(rec.call(), rec.band());
   }
+  logCalls_.Build(calls);
+  ++logCallsGeneration_;
+}
+
+// --- super check partial -------------------------------------------------------------
+
+void EntrySession::SetPartialListRows(std::size_t partial, std::size_t oneOff) {
+  partialRows_ = partial;
+  oneOffRows_ = oneOff;
+  partialCache_.generation = ~std::uint64_t{0};
+}
+
+void EntrySession::UpdatePartialLists() const {
+  const std::string typed = UpperCaseAsciiUmlauts(TrimBlanksTabsView(texts_[FieldSlot(EntryField::kCall)]));
+  PartialCache& c = partialCache_;
+  if (c.generation == logCallsGeneration_ && c.band == band_ && c.typed == typed) return;
+  c.typed = typed;
+  c.band = band_;
+  c.generation = logCallsGeneration_;
+  c.partial = FindPartialCalls(logCalls_, typed, band_, partialRows_);
+  c.oneOff = FindOneOffCalls(logCalls_, typed, band_, oneOffRows_);
+}
+
+bool EntrySession::TakeFirstPartialCall() {
+  if (!context_.partialCalls) return false;
+  UpdatePartialLists();
+  if (partialCache_.partial.empty()) return false;
+  const std::string call = partialCache_.partial.front().call;
+  if (call == texts_[FieldSlot(EntryField::kCall)]) return false;
+  CallTextChanged(call);
+  return true;
 }
 
 void EntrySession::RunRenumber() {
@@ -231,6 +275,12 @@ EntryView EntrySession::View() const {
   v.caption = own + PickText(german, "Logbuch", "Logbook") + " (Contest : " + h.name() + " )";
   v.editing = editing_ != 0;
   v.focused = focused_;
+  v.partialShown = context_.partialCalls;
+  if (v.partialShown) {
+    UpdatePartialLists();
+    v.partialCalls = partialCache_.partial;
+    v.oneOffCalls = partialCache_.oneOff;
+  }
   return v;
 }
 

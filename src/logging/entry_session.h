@@ -29,6 +29,7 @@
 #include "platform/platform.h"
 #include "refdata/call_history.h"
 #include "refdata/dxcc_resolver.h"
+#include "refdata/partial_calls.h"
 #include "shell/contest_rules.h"
 
 namespace korv {
@@ -99,6 +100,11 @@ struct EntryView {
   // "DOK unbekannt?". Never a refusal.
   std::optional<EntryField> doubtfulDok;
   std::string doubtfulDokHint;
+  // Super check partial: shown at all, the calls containing the typed call
+  // (the log's first) and the calls one typing error away from it.
+  bool partialShown = false;
+  std::vector<PartialCall> partialCalls;
+  std::vector<PartialCall> oneOffCalls;
 };
 
 struct LoggingContext {
@@ -116,6 +122,10 @@ struct LoggingContext {
   // The DOKs of earlier contests, proposed for calls neither the log nor the
   // call book knows; nullptr: none.
   const CallHistory* callHistory = nullptr;
+  // Super check partial: shown at all, and the calls of MASTER.SCP and the
+  // call history it lists beside the log's own (nullptr: the log's only).
+  bool partialCalls = false;
+  const CallIndex* referenceCalls = nullptr;
   bool uiGerman = true;
   // The window renumbers at start and at closing; a caller that enters
   // single QSOs (each saved with its final numbers) may leave that out.
@@ -195,6 +205,11 @@ class EntrySession {
   // F9: frequency, name and QTH shown or hidden.
   void ToggleExtraFields() { extraShown_ = !extraShown_; }
   void ClockTick();
+  // F2: the first call of the partial list becomes the typed call; false
+  // when the list is empty.
+  bool TakeFirstPartialCall();
+  // How many calls the partial and the N+1 list show at most.
+  void SetPartialListRows(std::size_t partial, std::size_t oneOff);
 
   void PrepareNewEntry();
   bool Save(SaveSender sender = SaveSender::kEntry);
@@ -312,6 +327,9 @@ class EntrySession {
   void ComputeRunningNumbers();
   void ComputeRunningNumbersFor(BandIndex band, const std::string& mode);
   void RecountAll();
+  // The rate's QSO moments and the partial list's calls, read from the log.
+  void ReadMomentsAndCalls();
+  void UpdatePartialLists() const;
   void StoreHeaderAndTotals();
   void RunRecalculate();
   void RunRenumber();
@@ -378,6 +396,19 @@ class EntrySession {
   // The DOK field filled from the call history and not yet confirmed.
   std::optional<EntryField> proposedField_;
   QsoRate rate_;  // the moments of the log's QSOs
+  LogCalls logCalls_;  // the log's calls with their bands
+  std::uint64_t logCallsGeneration_ = 0;
+  std::size_t partialRows_ = 10;
+  std::size_t oneOffRows_ = 5;
+  // The lists of the last typed call, band and log state.
+  struct PartialCache {
+    std::string typed;
+    BandIndex band = 0;
+    std::uint64_t generation = ~std::uint64_t{0};
+    std::vector<PartialCall> partial;
+    std::vector<PartialCall> oneOff;
+  };
+  mutable PartialCache partialCache_;
 
   std::int32_t preparedSerialNo_ = 0;
   std::int32_t preparedBandNo_ = 0;

@@ -42,6 +42,11 @@ class CallHistory {
   // True when some call of the history gave `dok` (upper case).
   bool KnowsDok(std::string_view dok) const;
   std::size_t size() const { return doks_.size(); }
+  // Calls `visit(call)` for every call of the history, in no order.
+  template <class Visit>
+  void ForEachCall(Visit visit) const {
+    for (const auto& entry : doks_) visit(entry.first);
+  }
 
  private:
   std::unordered_map<std::string, std::string> doks_;

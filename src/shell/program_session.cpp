@@ -114,7 +114,7 @@ ProgramSession::StartResult ProgramSession::Start() {
 
   OpenPrefixFiles();
   if (!options_.countryFile.empty()) longExactCalls_ = ReadLongExactCallsFile(options_.countryFile);
-  LoadCallHistory();
+  LoadOperatorAids();
 
   contestDirectory_ = catalogue_->OpenContestDirectory();
   totals_ = catalogue_->OpenTotals();
@@ -122,15 +122,29 @@ ProgramSession::StartResult ProgramSession::Start() {
   return StartResult::kOk;
 }
 
-void ProgramSession::LoadCallHistory() {
+void ProgramSession::LoadOperatorAids() {
   const OwnSettings own = OwnSettings::Load(options_.dataDirectory / kOwnSettingsFileName);
+  auto inDataDirectory = [this](std::filesystem::path file) {
+    return file.is_relative() ? options_.dataDirectory / file : file;
+  };
   callHistoryOn_ = own.GetBool("callhistory", true);
-  if (!callHistoryOn_) return;
-  // Missing files are no error: the history is then what the others hold.
-  if (!options_.callHistoryFile.empty()) (void)callHistory_.LoadFile(options_.callHistoryFile, false);
-  std::filesystem::path user = own.Get("callhistory.file", kUserCallHistory);
-  if (user.is_relative()) user = options_.dataDirectory / user;
-  (void)callHistory_.LoadFile(user, true);
+  if (callHistoryOn_) {
+    // Missing files are no error: the history is then what the others hold.
+    if (!options_.callHistoryFile.empty()) (void)callHistory_.LoadFile(options_.callHistoryFile, false);
+    (void)callHistory_.LoadFile(inDataDirectory(own.Get("callhistory.file", kUserCallHistory)), true);
+  }
+  partialCallsOn_ = own.GetBool("scp", true);
+  if (!partialCallsOn_) return;
+  std::vector<std::string> calls;
+  const std::string scpFile = own.Get("scp.file");
+  if (!scpFile.empty()) {
+    (void)ReadScpFile(inDataDirectory(scpFile), calls);
+  } else if (!options_.scpFile.empty()) {
+    (void)ReadScpFile(options_.scpFile, calls);
+  }
+  std::vector<std::string_view> all(calls.begin(), calls.end());
+  callHistory_.ForEachCall([&all](const std::string& call) { all.push_back(call); });
+  referenceCalls_.Build(std::move(all));
 }
 
 void ProgramSession::OpenPrefixFiles() {

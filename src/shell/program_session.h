@@ -17,6 +17,7 @@
 #include "platform/platform.h"
 #include "refdata/call_history.h"
 #include "refdata/cty_import.h"
+#include "refdata/partial_calls.h"
 #include "refdata/prefix_files.h"
 #include "shell/contest_rules.h"
 #include "shell/program_state.h"
@@ -38,6 +39,7 @@ class PlatformFatalHandler : public FatalHandler {
 
 inline constexpr const char* kDebianCountryFile = "/usr/share/hamradio-files/cty.csv";
 inline constexpr const char* kDebianCallHistory = "/usr/share/hamradio-files/WAG_call_history.txt";
+inline constexpr const char* kDebianMasterScp = "/usr/share/hamradio-files/MASTER.SCP";
 // The user's own call history in the data folder (korv-dez.conf may name
 // another file as "callhistory.file"); it wins over Debian's.
 inline constexpr const char* kUserCallHistory = "callhistory.txt";
@@ -48,6 +50,9 @@ struct SessionOptions {
   std::filesystem::path countryFile = kDebianCountryFile;
   // Debian's call history; empty path: none.
   std::filesystem::path callHistoryFile = kDebianCallHistory;
+  // The calls of active contest stations for the partial list (korv-dez.conf
+  // may name another file as "scp.file"); empty path: none.
+  std::filesystem::path scpFile = kDebianMasterScp;
   FatalHandler* fatalHandler = nullptr;  // required
 };
 
@@ -88,11 +93,15 @@ class ProgramSession {
   // The call history read at start; nullptr when korv-dez.conf switches the
   // DOK proposals off ("callhistory = off").
   const CallHistory* callHistory() const { return callHistoryOn_ ? &callHistory_ : nullptr; }
+  // Super check partial: shown unless korv-dez.conf says "scp = off"; its
+  // calls from MASTER.SCP and the call history, read at start.
+  bool partialCalls() const { return partialCallsOn_; }
+  const CallIndex* referenceCalls() const { return partialCallsOn_ ? &referenceCalls_ : nullptr; }
 
  private:
   DayNumber Today();
   void OpenPrefixFiles();
-  void LoadCallHistory();
+  void LoadOperatorAids();
   void ApplySettingsToState();
 
   Platform& platform_;
@@ -112,6 +121,8 @@ class ProgramSession {
   LongExactCalls longExactCalls_;
   CallHistory callHistory_;
   bool callHistoryOn_ = false;
+  CallIndex referenceCalls_;
+  bool partialCallsOn_ = false;
   bool started_ = false;
 };
 

@@ -473,6 +473,56 @@ TEST_F(EntrySessionTest, CallHistoryProposesTheDok) {
   EXPECT_FALSE(s.View().proposed.has_value());
 }
 
+// The partial list knows the log's calls from the opening walk, each save,
+// a delete and an edit, with the band each was worked on.
+TEST_F(EntrySessionTest, PartialListFollowsTheLog) {
+  partialCalls = true;
+  CreateLog();
+  EntrySession& s = OpenSession();
+  ASSERT_TRUE(LogAt(1, "DL1ABC", "N01"));
+  ASSERT_TRUE(LogAt(2, "DL2ABC", "N02"));
+  const auto listed = [&](const char* typed) {
+    s.FieldEntered(EntryField::kCall);
+    s.CallTextChanged(typed);
+    std::vector<std::string> calls;
+    for (const PartialCall& p : s.View().partialCalls) calls.push_back(p.call + (p.dupe ? "*" : ""));
+    s.Escape();
+    return calls;
+  };
+  EXPECT_EQ(listed("ABC"), (std::vector<std::string>{"DL1ABC*", "DL2ABC*"}));
+  s.ChangeBand('c');
+  EXPECT_EQ(listed("ABC"), (std::vector<std::string>{"DL1ABC", "DL2ABC"}));
+  s.ChangeBand('b');
+
+  // Opened again: read from the log.
+  session.reset();
+  EntrySession& again = OpenSession();
+  EXPECT_EQ(listed("ABC"), (std::vector<std::string>{"DL1ABC*", "DL2ABC*"}));
+
+  // Deleted: gone from the list.
+  auto qsos = Qsos();
+  platform.AnswerNextQuestion(true);
+  ASSERT_TRUE(again.DeleteQso(View(qsos[0]).recordNo()));
+  EXPECT_EQ(listed("ABC"), std::vector<std::string>{"DL2ABC*"});
+
+  // Edited to another call: the list follows.
+  qsos = Qsos();
+  const std::uint32_t recordNo = View(qsos[0]).recordNo();
+  auto form = again.EditFormOf(recordNo);
+  ASSERT_TRUE(form.has_value());
+  QsoEditFields fields = form->fields;
+  fields.call = "DL3ABC";
+  ASSERT_TRUE(again.ChangeQso(recordNo, fields).has_value());
+  EXPECT_EQ(listed("ABC"), std::vector<std::string>{"DL3ABC*"});
+
+  // F2 takes the first listed call.
+  again.FieldEntered(EntryField::kCall);
+  again.CallTextChanged("3AB");
+  EXPECT_TRUE(again.TakeFirstPartialCall());
+  EXPECT_EQ(again.FieldText(EntryField::kCall), "DL3ABC");
+  EXPECT_FALSE(again.TakeFirstPartialCall());  // already taken
+}
+
 // A received DOK that no list, history or QSO knows is pointed at while it is
 // typed, and stored as today.
 TEST_F(EntrySessionTest, UnknownDokIsPointedAtNotRefused) {

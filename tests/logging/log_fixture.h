@@ -99,6 +99,7 @@ class LogTest : public ::testing::Test {
     ctx.settings = settings;
     ctx.dataDirectory = dir;
     ctx.callHistory = callHistory;
+    ctx.partialCalls = partialCalls;
     session = std::make_unique<EntrySession>(ctx, headerBytes, rules);
     EXPECT_TRUE(session->Open());
     return *session;
@@ -145,6 +146,7 @@ class LogTest : public ::testing::Test {
   FileBlock* totals = nullptr;
   ProgramSettings settings;
   const CallHistory* callHistory = nullptr;  // for DOK proposals
+  bool partialCalls = false;                 // the log's calls in the partial list
   ScriptedPlatform platform;
   ContestRules rules;
   std::vector<std::uint8_t> headerBytes;

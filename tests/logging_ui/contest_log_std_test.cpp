@@ -20,6 +20,7 @@
 #include "logging/ui/contest_log_std.h"
 #include "logging/ui/entry_panel.h"
 #include "logging/ui/korrektur.h"
+#include "logging/ui/partial_panel.h"
 #include "logging/ui/qso_edit_dialog.h"
 #include "logging/ui/qso_list_panel.h"
 #include "logging/ui/totals_panel.h"
@@ -200,6 +201,69 @@ class ContestLogStdTest : public QObject {
     auto qsos = f.Qsos();
     QCOMPARE(qsos.size(), std::size_t{2});
     QCOMPARE(Fixture::Qso(qsos[1]).dok(), std::string("N05"));
+  }
+
+  // The partial panel lists the log's calls first (a duplicate on the band
+  // in red with "doppelt"), then MASTER.SCP's; the N+1 list the calls one
+  // typing error away; F2 and a click take a call, the focus never leaves
+  // the call field.
+  void partialListFollowsTheTypedCall() {
+    CallIndex reference;
+    reference.Build({"DL1ABC", "DL1ABD", "DK1ABC", "OE1ABC"});
+    Fixture f;
+    f.partialCalls = true;
+    f.referenceCalls = &reference;
+    TContestLogStd& w = f.Open();
+    QListWidget* partial = w.Partial()->PartialList();
+    QListWidget* oneOff = w.Partial()->OneOffList();
+    auto rows = [](QListWidget* list) {
+      std::vector<QString> texts;
+      for (int i = 0; i < list->count(); ++i) texts.push_back(list->item(i)->text());
+      return texts;
+    };
+    f.SetMinute(1);
+    TypeQso("dl1abc", "n01");
+    f.SetMinute(2);
+    Type("d");
+    QVERIFY(rows(partial).empty());  // from the second character on
+    Type("l1ab");
+    QCOMPARE(rows(partial), (std::vector<QString>{"DL1ABC doppelt", "DL1ABD"}));
+    QCOMPARE(partial->item(0)->foreground().color(), QColor(192, 0, 0));
+    QCOMPARE(Focus(), FieldOf(w, EntryField::kCall));
+    Type("e");
+    QVERIFY(rows(partial).empty());
+    QCOMPARE(rows(oneOff), (std::vector<QString>{"DL1ABC doppelt", "DL1ABD"}));
+
+    // F2 takes the first listed call; typing goes on behind it.
+    Key(Qt::Key_Escape);
+    Type("k1ab");
+    QCOMPARE(rows(partial), std::vector<QString>{"DK1ABC"});
+    Key(Qt::Key_F2);
+    QCOMPARE(FieldOf(w, EntryField::kCall)->text(), QStringLiteral("DK1ABC"));
+    QCOMPARE(Focus(), FieldOf(w, EntryField::kCall));
+    Key(Qt::Key_Return);
+    Type("n02");
+    Key(Qt::Key_Return);
+    QCOMPARE(f.Calls(), (std::vector<std::string>{"DL1ABC", "DK1ABC"}));
+
+    // A click takes that call, without the focus.
+    f.SetMinute(3);
+    Type("1abc");
+    QCOMPARE(rows(partial), (std::vector<QString>{"DK1ABC doppelt", "DL1ABC doppelt", "OE1ABC"}));
+    const QRect third = partial->visualItemRect(partial->item(2));
+    QTest::mouseClick(partial->viewport(), Qt::LeftButton, {}, third.center());
+    QCOMPARE(FieldOf(w, EntryField::kCall)->text(), QStringLiteral("OE1ABC"));
+    QCOMPARE(Focus(), FieldOf(w, EntryField::kCall));
+    QVERIFY(f.platform.ShownTexts().empty());
+  }
+
+  void partialPanelIsHiddenWhenSwitchedOff() {
+    Fixture f;
+    TContestLogStd& w = f.Open();
+    QVERIFY(!w.Partial()->isVisible());
+    Type("dl1");
+    Key(Qt::Key_F2);
+    QCOMPARE(FieldOf(w, EntryField::kCall)->text(), QStringLiteral("DL1"));
   }
 
   void unknownDokIsPointedAtWhileTyped() {

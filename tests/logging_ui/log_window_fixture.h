@@ -45,6 +45,8 @@ struct LogWindowFixture {
   std::int32_t logNumber = 0;
   std::unique_ptr<TContestLogStd> window;
   const CallHistory* callHistory = nullptr;  // DOK proposals
+  bool partialCalls = false;                 // super check partial
+  const CallIndex* referenceCalls = nullptr;
 
   LogWindowFixture() {
     engine = StartTestEngine(TestEngineOptions(dir, fatal));
@@ -96,6 +98,8 @@ struct LogWindowFixture {
     ctx.dataDirectory = dir;
     ctx.helpSearchDirs = {dir, qgetenv("KORV_SHARE_DIR").toStdString()};
     ctx.callHistory = callHistory;
+    ctx.partialCalls = partialCalls;
+    ctx.referenceCalls = referenceCalls;
     return ctx;
   }
 

@@ -21,10 +21,14 @@ class ProgramSessionTest : public ::testing::Test {
   }
   void TearDown() override { std::filesystem::remove_all(dir); }
 
-  std::unique_ptr<ProgramSession> Session(std::filesystem::path countryFile = {}) {
+  std::unique_ptr<ProgramSession> Session(std::filesystem::path countryFile = {},
+                                          std::filesystem::path callHistoryFile = {},
+                                          std::filesystem::path scpFile = {}) {
     SessionOptions options;
     options.dataDirectory = dir;
     options.countryFile = std::move(countryFile);
+    options.callHistoryFile = std::move(callHistoryFile);
+    options.scpFile = std::move(scpFile);
     options.fatalHandler = &fatal;
     return std::make_unique<ProgramSession>(platform, state, options);
   }
@@ -106,6 +110,49 @@ TEST_F(ProgramSessionTest, OwnCallAndStationComeFromTheSetupRecord) {
   ASSERT_EQ(session->Start(), ProgramSession::StartResult::kOk);
   EXPECT_EQ(state.ownCall, "DL1ABC");
   EXPECT_EQ(state.swlNumber, "DE-1234");
+}
+
+// The operator aids read at start: Debian's call history and MASTER.SCP, the
+// user's own history winning for the same call, and korv-dez.conf naming
+// other files or switching an aid off.
+TEST_F(ProgramSessionTest, OperatorAidsComeFromTheirFilesAndTheSettings) {
+  auto write = [](const std::filesystem::path& file, const char* text) { std::ofstream(file, std::ios::binary) << text; };
+  const std::filesystem::path debian = dir / "debian-history.txt";
+  const std::filesystem::path scp = dir / "debian.scp";
+  write(debian, "DL1ABC,N01\nDL2ABC,N02\n");
+  write(scp, "# comment\nOE1XYZ\nDL9SCP\n");
+  write(dir / "callhistory.txt", "DL1ABC,P01\n");
+  {
+    auto session = Session({}, debian, scp);
+    ASSERT_EQ(session->Start(), ProgramSession::StartResult::kOk);
+    ASSERT_NE(session->callHistory(), nullptr);
+    EXPECT_EQ(session->callHistory()->DokOf("DL1ABC"), "P01");
+    EXPECT_EQ(session->callHistory()->DokOf("DL2ABC"), "N02");
+    ASSERT_TRUE(session->partialCalls());
+    const CallIndex* calls = session->referenceCalls();
+    ASSERT_NE(calls, nullptr);
+    for (const char* c : {"OE1XYZ", "DL9SCP", "DL1ABC", "DL2ABC"}) EXPECT_NE(calls->Find(c), CallIndex::kNone) << c;
+    session->Stop();
+  }
+  write(dir / "own.scp", "DL7OWN\n");
+  write(dir / "korv-dez.conf", "callhistory = off\nscp.file = own.scp\n");
+  {
+    auto session = Session({}, debian, scp);
+    ASSERT_EQ(session->Start(), ProgramSession::StartResult::kOk);
+    EXPECT_EQ(session->callHistory(), nullptr);
+    ASSERT_NE(session->referenceCalls(), nullptr);
+    EXPECT_EQ(session->referenceCalls()->size(), 1u);
+    EXPECT_NE(session->referenceCalls()->Find("DL7OWN"), CallIndex::kNone);
+    session->Stop();
+  }
+  write(dir / "korv-dez.conf", "scp = off\n");
+  {
+    auto session = Session({}, debian, scp);
+    ASSERT_EQ(session->Start(), ProgramSession::StartResult::kOk);
+    EXPECT_FALSE(session->partialCalls());
+    EXPECT_EQ(session->referenceCalls(), nullptr);
+    session->Stop();
+  }
 }
 
 TEST(PlatformFatalHandlerTest, ShowsTheMessageThenEndsWithExitCodeOne) {

@@ -140,6 +140,9 @@ bool TContestLogStd::FormKeyDown(QKeyEvent* event, QWidget* receiver) {
   switch (event->key()) {
     case Qt::Key_Escape: Escape(); return true;
     case Qt::Key_F1: m_btnHilfe->click(); return true;
+    case Qt::Key_F2:
+      if (field == EntryField::kCall) TakePartialCall(QString());
+      return true;
     case Qt::Key_F3: OpenKorrektur(2); return true;
     case Qt::Key_F4: OpenKorrektur(1); return true;
     case Qt::Key_F5: ToggleListFocus(); return true;
@@ -224,6 +227,24 @@ void TContestLogStd::ToggleListFocus() {
   LeaveFocusedField();
   EnterListMode();
   m_brow->Grid()->setFocus(Qt::OtherFocusReason);
+}
+
+void TContestLogStd::TakePartialCall(const QString& call) {
+  if (m_listMode) return;
+  if (m_session->View().focused != EntryField::kCall) {
+    LeaveFocusedField();
+    FocusField(EntryField::kCall);
+  }
+  if (call.isEmpty()) {
+    if (!m_session->TakeFirstPartialCall()) return;
+  } else {
+    m_session->CallTextChanged(call.toStdString());
+  }
+  Draw();
+  // The operator goes on typing behind the call.
+  TkxEdit* edit = m_entry->Field(EntryField::kCall);
+  edit->deselect();
+  edit->setCursorPosition(static_cast<int>(edit->text().size()));
 }
 
 // --- band and mode lists ---------------------------------------------------------------

@@ -18,6 +18,7 @@
 #include "logging/ui/entry_panel.h"
 #include "logging/ui/korrektur.h"
 #include "logging/ui/log_widgets.h"
+#include "logging/ui/partial_panel.h"
 #include "logging/ui/qso_edit_dialog.h"
 #include "logging/ui/qso_list_panel.h"
 #include "logging/ui/totals_panel.h"
@@ -97,6 +98,9 @@ void TContestLogStd::BuildWidgets() {
   left->addWidget(m_entry);
   m_grid = new MultiplierGrid(this);
   left->addWidget(m_grid);
+  m_partialPanel = new PartialCallsPanel(this);
+  top->addWidget(m_partialPanel, 0, Qt::AlignTop);
+  m_session->SetPartialListRows(PartialCallsPanel::kPartialRows, PartialCallsPanel::kOneOffRows);
   m_totals = new LogTotalsPanel(this);
   top->addWidget(m_totals);
 
@@ -115,6 +119,7 @@ void TContestLogStd::BuildWidgets() {
   m_btnNameqth = AddButton(tools, "btnNameqth", "F9", "Name / QTH");
   m_btnHilfe = AddButton(tools, "btnHilfe", "?", "Hilfe");
   m_btnauswertung = AddButton(tools, "btnauswertung", "F11", "Auswertung");
+  m_btnPartial = AddButton(tools, "btnPartial", "F2", "Partial-Call \xFC" "bernehmen");
   static_cast<QHBoxLayout*>(tools->layout())->addStretch(1);
   m_btnadifimport = AddButton(tools, "btnadifimport", "Import von ADIF-Dateien", nullptr);
   m_btnweitere = AddButton(tools, "btnweitere", "weitere AFU-Programme", nullptr);
@@ -178,6 +183,8 @@ void TContestLogStd::BuildWidgets() {
 
   connect(m_btnClear, &QPushButton::clicked, this, [this] { Escape(); });
   connect(m_btnListe, &QPushButton::clicked, this, [this] { ToggleListFocus(); });
+  connect(m_btnPartial, &QPushButton::clicked, this, [this] { TakePartialCall(QString()); });
+  connect(m_partialPanel, &PartialCallsPanel::callChosen, this, [this](const QString& call) { TakePartialCall(call); });
   connect(m_btnMode, &QPushButton::clicked, this, [this] { ModeKey(); });
   connect(m_btnBand, &QPushButton::clicked, this, [this] {
     const std::vector<BandIndex> bands = m_session->Bands();
@@ -271,6 +278,9 @@ void TContestLogStd::Draw() {
   const EntryView v = m_session->View();
   m_entry->Draw(v);
   m_totals->Draw(v);
+  m_partialPanel->Draw(v);
+  SetVisibleIfChanged(m_partialPanel, v.partialShown);
+  SetVisibleIfChanged(m_btnPartial, v.partialShown);
   m_grid->Draw(v.grid);
   SetVisibleIfChanged(m_grid, !v.compactRow);
   SetVisibleIfChanged(m_totals, !v.compactRow);

@@ -27,6 +27,7 @@ class EntryPanel;
 class LogClickLabel;
 class LogTotalsPanel;
 class MultiplierGrid;
+class PartialCallsPanel;
 class QsoListBinding;
 class TkxBrow;
 
@@ -60,6 +61,7 @@ class TContestLogStd : public QDialog {
   QsoListBinding& ListBinding() { return *m_list; }
   MultiplierGrid* Grid() const { return m_grid; }
   LogTotalsPanel* Totals() const { return m_totals; }
+  PartialCallsPanel* Partial() const { return m_partialPanel; }
   QListWidget* BandList() const { return m_listband; }
   QListWidget* ModeList() const { return m_listmode; }
   QTimer& Clock() { return m_clock; }
@@ -96,6 +98,9 @@ class TContestLogStd : public QDialog {
   void Escape();
   void ToggleListFocus();
   void ModeKey();
+  // F2 or a click in the partial panel: `call` (empty: the first listed)
+  // becomes the typed call.
+  void TakePartialCall(const QString& call);
   void ShowPopup(QListWidget* list, int currentRow);
   void ClosePopup(QListWidget* list);
   void ChoosePopup(QListWidget* list);
@@ -123,6 +128,7 @@ class TContestLogStd : public QDialog {
   EntryPanel* m_entry = nullptr;
   LogTotalsPanel* m_totals = nullptr;
   MultiplierGrid* m_grid = nullptr;
+  PartialCallsPanel* m_partialPanel = nullptr;
   QLabel* m_contestCaption = nullptr;
   std::array<QLabel*, 3> m_globCalls{};
   TkxBrow* m_brow = nullptr;
@@ -144,6 +150,7 @@ class TContestLogStd : public QDialog {
   QPushButton* m_btnBeenden = nullptr;
   QPushButton* m_btnadifimport = nullptr;
   QPushButton* m_btnweitere = nullptr;
+  QPushButton* m_btnPartial = nullptr;
   LogClickLabel* m_menueBeenden = nullptr;
   LogClickLabel* m_maker = nullptr;
 };

@@ -75,6 +75,8 @@ ContestListHooks WireProgramWindows(Platform& platform, ProgramSession& session,
     context.helpSearchDirs = helpDirs;
     context.longExactCalls = &session.longExactCalls();
     context.callHistory = session.callHistory();
+    context.partialCalls = session.partialCalls();
+    context.referenceCalls = session.referenceCalls();
     context.uiGerman = state.uiGerman;
     (void)TContestLogStd::Run(context, header, rules, &mainWindow, [&platform, dir](TContestLogStd& window) {
       QObject::connect(&window, &TContestLogStd::noteRequested, &window,
