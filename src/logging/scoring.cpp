@@ -75,14 +75,6 @@ std::string KeyAfterPrefix(std::string prefix) {
   return {};
 }
 
-// Whether a kind is searched per band for these rules.
-bool SearchPerBand(int kind, const ContestRules& rules) {
-  const KindIndexes ix = IndexesOf(kind);
-  if (ix.wholeLog == 0) return true;
-  if (ix.perBand == 0) return false;
-  return !WholeLogScope(rules);
-}
-
 QsoRecord RecordOf(FileBlock& file) {
   return QsoRecord(QsoRecord::Record(file.Record().data(), kQsoRecordSize));
 }
@@ -122,6 +114,13 @@ void WalkDistinct(FileBlock& file, int kind, BandIndex band, const ScoringContex
 }
 
 }  // namespace
+
+bool SearchPerBand(int kind, const ContestRules& rules) {
+  const KindIndexes ix = IndexesOf(kind);
+  if (ix.wholeLog == 0) return true;
+  if (ix.perBand == 0) return false;
+  return !WholeLogScope(rules);
+}
 
 bool IsClubOrSpecialCall(std::string_view call) {
   if (call == kDezSpecialEventCall) return true;

@@ -59,6 +59,10 @@ inline bool WholeLogScope(const ContestRules& rules) {
   return rules.multiplierMode != 0 && rules.multiplierMode != 2;
 }
 
+// Whether the values of a multiplier kind are counted per band under the
+// rules (some kinds have only a per-band or only a whole-log index).
+bool SearchPerBand(int kind, const ContestRules& rules);
+
 struct ScoringContext {
   const ContestRules* rules = nullptr;
   ContestCode code = 0;
