@@ -1,5 +1,6 @@
 // print LOG KIND --pdf OUTFILE [--force]: the paper log of the configuration
-// window's output menu, printed into a PDF file.
+// window's output menu, printed into a PDF file; KIND rate: the rate chart
+// of cmd_rate.cpp.
 #include <algorithm>
 #include <iterator>
 
@@ -47,11 +48,14 @@ int RunPrint(const CommandEnv& env, CommandArgs args) {
   }
   if (positional.size() != 2) return LogUsage(env, "print", "needs LOG KIND --pdf OUTFILE");
   if (pdf.empty()) return LogUsage(env, "print", "there is no printer here: --pdf OUTFILE");
+  if (positional[1] == "rate") return PrintRateChart(env, positional[0], pdf);
   const auto number = ParseLogNumber(positional[0]);
   if (!number) return LogUsage(env, "print", "no log number: " + positional[0]);
   const auto* kind = std::find_if(std::begin(kKinds), std::end(kKinds),
                                   [&](const PaperKind& k) { return positional[1] == k.name; });
-  if (kind == std::end(kKinds)) return LogUsage(env, "print", "KIND is cover, qso-list, band-list, multi-list or all");
+  if (kind == std::end(kKinds)) {
+    return LogUsage(env, "print", "KIND is cover, qso-list, band-list, multi-list, all or rate");
+  }
 
   LogTool tool(env, false);
   if (!tool.Start()) return kExitFailure;

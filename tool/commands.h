@@ -40,5 +40,11 @@ int RunExport(const CommandEnv& env, CommandArgs args);
 int RunImportAdif(const CommandEnv& env, CommandArgs args);
 // print LOG KIND --pdf OUTFILE [--force]
 int RunPrint(const CommandEnv& env, CommandArgs args);
+// rate LOG
+int RunRate(const CommandEnv& env, CommandArgs args);
+// print LOG rate --pdf OUTFILE (from RunPrint)
+int PrintRateChart(const CommandEnv& env, const std::string& log, const std::filesystem::path& pdf);
+// rig [--rigctld HOST:PORT | --model N --device DEV [--speed BAUD]]
+int RunRig(const CommandEnv& env, CommandArgs args);
 
 }  // namespace korv::tool

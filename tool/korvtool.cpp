@@ -49,6 +49,17 @@ constexpr const char* kUsage =
     "  print LOG KIND --pdf OUTFILE [--force]\n"
     "                              the paper log into a PDF file; KIND: cover, qso-list,\n"
     "                              band-list, multi-list, all\n"
+    "  print LOG rate --pdf OUTFILE\n"
+    "                              one page: QSOs per hour as bars, the score as a line\n"
+    "  rate LOG                    QSOs per clock hour (UTC): QSOs, points, new multipliers,\n"
+    "                              the score at the end of the hour; the best 10 and 60 minutes\n"
+    "  rig [--rigctld HOST:PORT | --model N --device DEV [--speed BAUD]]\n"
+    "                              ask the radio once (default: the rig keys of korv-dez.conf\n"
+    "                              in the data directory): 'FREQUENCY_MHZ  BAND  MODE' as the\n"
+    "                              logging window takes them, e.g. '7.030000  40 m  CW'; BAND\n"
+    "                              'au\xc3\x9f" "erhalb der Contest-B\xc3\xa4nder' outside the contest's\n"
+    "                              bands, MODE 'unver\xc3\xa4ndert (PKTUSB)' for a mode it keeps;\n"
+    "                              exit 1 when the radio does not answer within 10 s\n"
     "\n"
     "FILE: a name of the file catalogue (KVKK, KVSETUP, KVPREFIX, KVLK0001, ...), in any\n"
     "letter case, with or without .DAT. Further commands arrive with the program's\n"
@@ -111,6 +122,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   if (command == "export") return RunExport(env, rest);
   if (command == "import-adif") return RunImportAdif(env, rest);
   if (command == "print") return RunPrint(env, rest);
+  if (command == "rate") return RunRate(env, rest);
+  if (command == "rig") return RunRig(env, rest);
   err << "korvtool: unknown command: " << command << "\n" << kUsage;
   return kExitRefused;
 }

@@ -39,16 +39,26 @@ std::string PdfString(std::string_view text) {
   return s + ")";
 }
 
-}  // namespace
-
-std::unique_ptr<PdfDocument> PdfDocument::Create(const std::filesystem::path& file) {
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  if (!out) return nullptr;
-  return std::unique_ptr<PdfDocument>(new PdfDocument(std::move(out)));
+std::string ColorOperands(const PdfDocument::Color& c) {
+  return Number(c.red) + " " + Number(c.green) + " " + Number(c.blue);
 }
 
-int PdfDocument::PageWidth() const { return static_cast<int>(kPageWidthPt * kResolution / 72); }
-int PdfDocument::PageHeight() const { return static_cast<int>(kPageHeightPt * kResolution / 72); }
+}  // namespace
+
+std::unique_ptr<PdfDocument> PdfDocument::Create(const std::filesystem::path& file, Orientation orientation) {
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  if (!out) return nullptr;
+  return std::unique_ptr<PdfDocument>(new PdfDocument(std::move(out), orientation == Orientation::kLandscape));
+}
+
+double PdfDocument::TopPt() const { return landscape_ ? kPageWidthPt : kPageHeightPt; }
+
+int PdfDocument::PageWidth() const {
+  return static_cast<int>((landscape_ ? kPageHeightPt : kPageWidthPt) * kResolution / 72);
+}
+int PdfDocument::PageHeight() const {
+  return static_cast<int>((landscape_ ? kPageWidthPt : kPageHeightPt) * kResolution / 72);
+}
 
 int PdfDocument::TextWidth(std::string_view text) {
   return static_cast<int>(static_cast<double>(text.size()) * kGlyphWidth * PointSize() * kResolution / 72);
@@ -61,9 +71,44 @@ int PdfDocument::TextHeight(std::string_view) {
 void PdfDocument::TextOut(int x, int y, std::string_view text) {
   if (text.empty()) return;
   const double scale = 72.0 / kResolution;
-  const double baseline = kPageHeightPt - y * scale - kAscent * PointSize();
+  const double baseline = TopPt() - y * scale - kAscent * PointSize();
   pages_.back() += "BT /" + std::string(font_.bold ? "F2 " : "F1 ") + Number(PointSize()) + " Tf " +
                    Number(x * scale) + " " + Number(baseline) + " Td " + PdfString(text) + " Tj ET\n";
+}
+
+// Device pixels from the top left to PDF points from the bottom left; each
+// drawing saves and restores the graphics state, so its colour and width
+// stay its own.
+void PdfDocument::Line(Point from, Point to, int width, Color color) { Polyline({from, to}, width, color); }
+
+void PdfDocument::Polyline(const std::vector<Point>& points, int width, Color color) {
+  if (points.size() < 2) return;
+  const double scale = 72.0 / kResolution;
+  const double top = TopPt();
+  std::string path = "q " + ColorOperands(color) + " RG " + Number(width * scale) + " w 1 j 1 J";
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    path += " " + Number(points[i].first * scale) + " " + Number(top - points[i].second * scale) +
+            (i == 0 ? " m" : " l");
+  }
+  pages_.back() += path + " S Q\n";
+}
+
+void PdfDocument::FillRect(int x, int y, int width, int height, Color color) {
+  if (width <= 0 || height <= 0) return;
+  const double scale = 72.0 / kResolution;
+  const double top = TopPt();
+  pages_.back() += "q " + ColorOperands(color) + " rg " + Number(x * scale) + " " +
+                   Number(top - (y + height) * scale) + " " + Number(width * scale) + " " +
+                   Number(height * scale) + " re f Q\n";
+}
+
+void PdfDocument::FrameRect(int x, int y, int width, int height, int lineWidth, Color color) {
+  if (width <= 0 || height <= 0) return;
+  const double scale = 72.0 / kResolution;
+  const double top = TopPt();
+  pages_.back() += "q " + ColorOperands(color) + " RG " + Number(lineWidth * scale) + " w " + Number(x * scale) +
+                   " " + Number(top - (y + height) * scale) + " " + Number(width * scale) + " " +
+                   Number(height * scale) + " re S Q\n";
 }
 
 bool PdfDocument::End() {
@@ -79,9 +124,10 @@ bool PdfDocument::End() {
   objects.push_back("<< /Type /Font /Subtype /Type1 /BaseFont /Courier /Encoding /WinAnsiEncoding >>");
   objects.push_back("<< /Type /Font /Subtype /Type1 /BaseFont /Courier-Bold /Encoding /WinAnsiEncoding >>");
   for (std::size_t i = 0; i < pages_.size(); ++i) {
-    objects.push_back("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " + Number(kPageWidthPt) + " " +
-                      Number(kPageHeightPt) + "] /Resources << /Font << /F1 3 0 R /F2 4 0 R >> >> /Contents " +
-                      std::to_string(6 + 2 * i) + " 0 R >>");
+    objects.push_back("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " +
+                      Number(landscape_ ? kPageHeightPt : kPageWidthPt) + " " + Number(TopPt()) +
+                      "] /Resources << /Font << /F1 3 0 R /F2 4 0 R >> >> /Contents " + std::to_string(6 + 2 * i) +
+                      " 0 R >>");
     objects.push_back("<< /Length " + std::to_string(pages_[i].size()) + " >>\nstream\n" + pages_[i] +
                       "endstream");
   }
