@@ -1,6 +1,9 @@
 // EntrySession: the bands and modes of the log and changing them.
 #include "logging/entry_session.h"
 
+#include "common/picture.h"
+#include "common/text.h"
+
 namespace korv {
 
 std::vector<std::string> EntrySession::Modes() const {
@@ -84,6 +87,28 @@ bool EntrySession::ModeKey() {
     return false;
   }
   return true;
+}
+
+// --- the radio -------------------------------------------------------------------------
+
+void EntrySession::TakeRigReading(const RigReading& reading) {
+  if (qsoFile_ == nullptr || !reading.band) return;  // outside the contest's bands: nothing changes
+  pendingRig_ = reading;
+  if (editing_ == 0 && TrimBlanksTabs(texts_[FieldSlot(EntryField::kCall)]).empty()) ApplyHeldRigReading();
+}
+
+void EntrySession::ApplyHeldRigReading() {
+  if (!pendingRig_) return;
+  const RigReading r = *pendingRig_;
+  pendingRig_.reset();
+  if (*r.band != band_) ChangeBand(*r.band);
+  if (r.mode && *r.mode != mode_ && !(freeModeShown_ && *r.mode == "DIGITAL")) ChangeMode(*r.mode);
+  if (r.mhz > 0) {
+    lastFrequency_ = static_cast<float>(r.mhz);
+    QsoRecord e = entry();
+    e.SetFrequency(lastFrequency_);
+    texts_[FieldSlot(EntryField::kFreq)] = TrimBlanksTabs(FormatPicture(r.mhz, "#####,###"));
+  }
 }
 
 }  // namespace korv

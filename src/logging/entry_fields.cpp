@@ -224,6 +224,8 @@ void EntrySession::PrepareNewEntry() {
   for (std::string& t : texts_) t.clear();
   ShowRecord();
   focused_ = EntryField::kCall;
+  // A band or mode change of the radio waited for this entry to end.
+  if (!importing_) ApplyHeldRigReading();
 }
 
 namespace {

@@ -134,6 +134,14 @@ struct LoggingContext {
 
 enum class SaveSender { kEntry, kAdifImport };
 
+// What the radio reads, as the logging window takes it.
+struct RigReading {
+  std::optional<BandIndex> band;    // nullopt: a frequency outside the contest's bands
+  std::optional<std::string> mode;  // nullopt: the window's mode stays
+  double mhz = 0;                   // the radio's frequency
+  bool operator==(const RigReading&) const = default;
+};
+
 // The fields of the edit dialog "QSO ändern" as texts. The upper row is the
 // sent exchange (in a listener log the received one), as in the entry.
 struct QsoEditFields {
@@ -208,6 +216,13 @@ class EntrySession {
   // F2: the first call of the partial list becomes the typed call; false
   // when the list is empty.
   bool TakeFirstPartialCall();
+  // The radio's band, mode and frequency: taken at once while no call is
+  // typed (the band as the band list would switch it, the frequency into
+  // the frequency field), else held until the entry is stored or cleared,
+  // so a QSO keeps the band it was made on. A frequency outside the
+  // contest's bands changes nothing.
+  void TakeRigReading(const RigReading& reading);
+  bool RigReadingHeld() const { return pendingRig_.has_value(); }
   // How many calls the partial and the N+1 list show at most.
   void SetPartialListRows(std::size_t partial, std::size_t oneOff);
 
@@ -330,6 +345,7 @@ class EntrySession {
   // The rate's QSO moments and the partial list's calls, read from the log.
   void ReadMomentsAndCalls();
   void UpdatePartialLists() const;
+  void ApplyHeldRigReading();
   void StoreHeaderAndTotals();
   void RunRecalculate();
   void RunRenumber();
@@ -396,6 +412,7 @@ class EntrySession {
   // The DOK field filled from the call history and not yet confirmed.
   std::optional<EntryField> proposedField_;
   QsoRate rate_;  // the moments of the log's QSOs
+  std::optional<RigReading> pendingRig_;
   LogCalls logCalls_;  // the log's calls with their bands
   std::uint64_t logCallsGeneration_ = 0;
   std::size_t partialRows_ = 10;

@@ -73,6 +73,7 @@ class ProgramSession {
   // Releases the files, writes the settings back and stops the engine.
   void Stop();
   bool Started() const { return started_; }
+  const std::filesystem::path& dataDirectory() const { return options_.dataDirectory; }
 
   StorageEngine& engine() { return *engine_; }
   FileCatalogue& catalogue() { return *catalogue_; }

@@ -523,6 +523,55 @@ TEST_F(EntrySessionTest, PartialListFollowsTheLog) {
   EXPECT_FALSE(again.TakeFirstPartialCall());  // already taken
 }
 
+// The radio's band, mode and frequency are taken while no call is typed and
+// held while one is, so a QSO keeps the band it was made on.
+TEST_F(EntrySessionTest, RigReadingIsTakenBetweenEntriesOnly) {
+  CreateLog();
+  EntrySession& s = OpenSession();
+  ASSERT_EQ(s.band(), 'b');
+  s.TakeRigReading({'c', std::string("CW"), 7.030});
+  EXPECT_EQ(s.band(), 'c');
+  EXPECT_EQ(s.mode(), "CW");
+  EXPECT_EQ(s.FieldText(EntryField::kFreq), "7,030");
+  EXPECT_FALSE(s.RigReadingHeld());
+
+  // Outside the contest's bands: nothing changes.
+  s.TakeRigReading({std::nullopt, std::string("SSB"), 10.125});
+  EXPECT_EQ(s.band(), 'c');
+  EXPECT_EQ(s.mode(), "CW");
+
+  // A call typed: held until the save; the QSO is stored on 40 m.
+  SetClock(14, 11, 2026, 8, 1, 0);
+  s.ClockTick();
+  s.FieldEntered(EntryField::kCall);
+  s.CallTextChanged("DL1ABC");
+  s.TakeRigReading({'b', std::string("SSB"), 3.650});
+  EXPECT_TRUE(s.RigReadingHeld());
+  EXPECT_EQ(s.band(), 'c');
+  ASSERT_FALSE(s.LeaveField(EntryField::kCall, true));
+  s.FieldEntered(EntryField::kRcvd2);
+  s.ExchangeTextChanged(EntryField::kRcvd2, "N01");
+  ASSERT_TRUE(s.LeaveField(EntryField::kRcvd2, true));
+  auto qsos = Qsos();
+  ASSERT_EQ(qsos.size(), 1u);
+  EXPECT_EQ(View(qsos[0]).band(), 'c');
+  EXPECT_FLOAT_EQ(View(qsos[0]).frequency(), 7.030f);
+  EXPECT_EQ(View(qsos[0]).mode(), "CW");
+  EXPECT_EQ(s.band(), 'b');
+  EXPECT_EQ(s.mode(), "SSB");
+  EXPECT_EQ(s.FieldText(EntryField::kFreq), "3,650");
+
+  // Held while typed, taken when the entry is cleared.
+  s.FieldEntered(EntryField::kCall);
+  s.CallTextChanged("DL2");
+  s.TakeRigReading({'c', std::nullopt, 7.010});
+  EXPECT_EQ(s.band(), 'b');
+  s.Escape();
+  EXPECT_EQ(s.band(), 'c');
+  EXPECT_EQ(s.mode(), "SSB");
+  EXPECT_EQ(s.FieldText(EntryField::kFreq), "7,010");
+}
+
 // A received DOK that no list, history or QSO knows is pointed at while it is
 // typed, and stored as today.
 TEST_F(EntrySessionTest, UnknownDokIsPointedAtNotRefused) {

@@ -21,6 +21,7 @@
 #include "logging/ui/entry_panel.h"
 #include "logging/ui/korrektur.h"
 #include "logging/ui/partial_panel.h"
+#include "rig/rig_settings.h"
 #include "logging/ui/qso_edit_dialog.h"
 #include "logging/ui/qso_list_panel.h"
 #include "logging/ui/totals_panel.h"
@@ -30,6 +31,7 @@
 #include "shell/contest_rules.h"
 #include "storage/engine.h"
 #include "logging_ui/log_window_fixture.h"
+#include "support/rigctld_process.h"
 #include "support/test_support.h"
 
 using namespace korv;
@@ -254,6 +256,58 @@ class ContestLogStdTest : public QObject {
     QTest::mouseClick(partial->viewport(), Qt::LeftButton, {}, third.center());
     QCOMPARE(FieldOf(w, EntryField::kCall)->text(), QStringLiteral("OE1ABC"));
     QCOMPARE(Focus(), FieldOf(w, EntryField::kCall));
+    QVERIFY(f.platform.ShownTexts().empty());
+  }
+
+  // Band, mode and frequency follow the radio (Hamlib's dummy radio behind
+  // rigctld): at once between QSOs, held while a call is typed; a lost
+  // radio is shown and logging goes on without a message.
+  void bandModeAndFrequencyFollowTheRadio() {
+    if (!korv::testing::RigctldProcess::Installed()) QSKIP("rigctld (libhamlib-utils) is not installed");
+    korv::testing::RigctldProcess rigctld;
+    QVERIFY(rigctld.Start());
+    QVERIFY(rigctld.Tune(7030000, "CW"));
+    Fixture f;
+    RigSettings settings;
+    settings.kind = RigKind::kRigctld;
+    settings.host = "127.0.0.1";
+    settings.port = rigctld.Port();
+    QVERIFY(SaveRigSettings(settings, f.dir / kOwnSettingsFileName));
+    TContestLogStd& w = f.Open();
+    QTRY_COMPARE_WITH_TIMEOUT(w.Session().band(), 'c', 8000);
+    QCOMPARE(w.Session().mode(), std::string("CW"));
+    QCOMPARE(FieldOf(w, EntryField::kFreq)->text(), QStringLiteral("7,030"));
+    QVERIFY2(w.RigStatus()->text().contains(QStringLiteral("7.030,00 kHz")), qPrintable(w.RigStatus()->text()));
+
+    f.SetMinute(1);
+    TypeQso("dl1abc", "n01");
+    auto qsos = f.Qsos();
+    QCOMPARE(qsos.size(), std::size_t{1});
+    QCOMPARE(Fixture::Qso(qsos[0]).band(), 'c');
+    QCOMPARE(Fixture::Qso(qsos[0]).frequency(), 7.030f);
+
+    // Tuned to 80 m while a call is typed: the QSO stays on 40 m.
+    f.SetMinute(2);
+    Type("dl2abc");
+    QVERIFY(rigctld.Tune(3550000, "CW"));
+    QTRY_VERIFY_WITH_TIMEOUT(w.Session().RigReadingHeld(), 8000);
+    QCOMPARE(w.Session().band(), 'c');
+    Key(Qt::Key_Return);
+    Type("n02");
+    Key(Qt::Key_Return);
+    qsos = f.Qsos();
+    QCOMPARE(qsos.size(), std::size_t{2});
+    QCOMPARE(Fixture::Qso(qsos[1]).band(), 'c');
+    QCOMPARE(w.Session().band(), 'b');
+    QCOMPARE(FieldOf(w, EntryField::kFreq)->text(), QStringLiteral("3,550"));
+
+    rigctld.Kill();
+    QTRY_VERIFY_WITH_TIMEOUT(w.RigStatus()->text().contains(QStringLiteral("keine Verbindung")), 10000);
+    f.SetMinute(3);
+    TypeQso("dl3abc", "n03");
+    qsos = f.Qsos();
+    QCOMPARE(qsos.size(), std::size_t{3});
+    QCOMPARE(Fixture::Qso(qsos[2]).band(), 'b');
     QVERIFY(f.platform.ShownTexts().empty());
   }
 

@@ -25,6 +25,7 @@
 #include "output/adif_import.h"
 #include "output/adif_reader.h"
 #include "output/ui/party_evaluation_form.h"
+#include "rig/rig_connection.h"
 #include "platform/ui/qt_text.h"
 #include "refdata/bands.h"
 #include "shell/help.h"
@@ -47,6 +48,8 @@ TContestLogStd::TContestLogStd(LoggingContext context, std::vector<std::uint8_t>
   BuildWidgets();
   m_clock.setInterval(kClockInterval);
   connect(&m_clock, &QTimer::timeout, this, [this] { ClockTick(); });
+  m_rigTimer.setInterval(kRigInterval);
+  connect(&m_rigTimer, &QTimer::timeout, this, [this] { PollRig(); });
   // The form sees the keys before its controls.
   qApp->installEventFilter(this);
 }
@@ -121,6 +124,8 @@ void TContestLogStd::BuildWidgets() {
   m_btnauswertung = AddButton(tools, "btnauswertung", "F11", "Auswertung");
   m_btnPartial = AddButton(tools, "btnPartial", "F2", "Partial-Call \xFC" "bernehmen");
   static_cast<QHBoxLayout*>(tools->layout())->addStretch(1);
+  m_btnRig = AddButton(tools, "btnRig", "Rig ...", nullptr);
+  m_btnRig->setToolTip(QStringLiteral("Rig-Steuerung: Transceiver \u00FCber Hamlib"));
   m_btnadifimport = AddButton(tools, "btnadifimport", "Import von ADIF-Dateien", nullptr);
   m_btnweitere = AddButton(tools, "btnweitere", "weitere AFU-Programme", nullptr);
 
@@ -142,6 +147,10 @@ void TContestLogStd::BuildWidgets() {
   m_btnBandliste = AddButton(bottom, "btnBandliste", "Bandlog [F3]", nullptr);
   m_btnAendern = AddButton(bottom, "btnAendern", "\xC4ndern [ET]", nullptr);
   m_btnLoeschen = AddButton(bottom, "btnLoeschen", "L\xF6schen [Entf]", nullptr);
+  m_rigStatus = new QLabel(bottom);
+  m_rigStatus->setObjectName(QStringLiteral("lRigStatus"));
+  m_rigStatus->hide();
+  bottom->layout()->addWidget(m_rigStatus);
   static_cast<QHBoxLayout*>(bottom->layout())->addStretch(1);
   m_maker = new LogClickLabel(bottom);
   m_maker->setObjectName(QStringLiteral("lMaker"));
@@ -211,6 +220,7 @@ void TContestLogStd::BuildWidgets() {
   connect(m_btnadifimport, &QPushButton::clicked, this, &TContestLogStd::adifImportRequested);
   connect(this, &TContestLogStd::adifImportRequested, this, [this] { AdifImport(); });
   connect(m_btnweitere, &QPushButton::clicked, this, &TContestLogStd::furtherProgramsRequested);
+  connect(m_btnRig, &QPushButton::clicked, this, [this] { OpenRigSettings(); });
   connect(m_btnAendern, &QPushButton::clicked, this, [this] { EditSelected(); });
   connect(m_btnLoeschen, &QPushButton::clicked, this, [this] { DeleteSelected(); });
   connect(m_btnBeenden, &QPushButton::clicked, this, [this] { close(); });
@@ -247,6 +257,7 @@ bool TContestLogStd::FormCreate() {
   Draw();
   FocusField(EntryField::kCall);
   m_clock.start();
+  ConnectRig();
   return true;
 }
 
@@ -393,6 +404,8 @@ void TContestLogStd::Finish() {
   if (m_finished) return;
   m_finished = true;
   m_clock.stop();
+  m_rigTimer.stop();
+  m_rig.reset();
   if (m_list) m_list->Release();
   m_session->Close();
 }

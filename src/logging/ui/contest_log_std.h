@@ -28,6 +28,7 @@ class LogClickLabel;
 class LogTotalsPanel;
 class MultiplierGrid;
 class PartialCallsPanel;
+class RigConnection;
 class QsoListBinding;
 class TkxBrow;
 
@@ -35,6 +36,7 @@ class TContestLogStd : public QDialog {
   Q_OBJECT
  public:
   static constexpr int kClockInterval = 1000;  // ms
+  static constexpr int kRigInterval = 500;     // ms: the radio's state is read this often
 
   // What EntrySession's constructor takes: the platform, files and settings,
   // a copy of the log's header record and the window's own copy of the rules.
@@ -65,6 +67,8 @@ class TContestLogStd : public QDialog {
   QListWidget* BandList() const { return m_listband; }
   QListWidget* ModeList() const { return m_listmode; }
   QTimer& Clock() { return m_clock; }
+  QTimer& RigTimer() { return m_rigTimer; }
+  QLabel* RigStatus() const { return m_rigStatus; }
   bool ListMode() const { return m_listMode; }
 
  signals:
@@ -101,6 +105,11 @@ class TContestLogStd : public QDialog {
   // F2 or a click in the partial panel: `call` (empty: the first listed)
   // becomes the typed call.
   void TakePartialCall(const QString& call);
+  // The radio: connected from the settings file (none configured: no
+  // connection, no status), read by the rig timer, set up in its dialog.
+  void ConnectRig();
+  void PollRig();
+  void OpenRigSettings();
   void ShowPopup(QListWidget* list, int currentRow);
   void ClosePopup(QListWidget* list);
   void ChoosePopup(QListWidget* list);
@@ -117,6 +126,9 @@ class TContestLogStd : public QDialog {
   std::unique_ptr<EntrySession> m_session;
   std::unique_ptr<QsoListBinding> m_list;
   QTimer m_clock;
+  QTimer m_rigTimer;
+  std::unique_ptr<RigConnection> m_rig;
+  std::uint64_t m_rigSeen = 0;  // the sequence of the radio's state taken last
   bool m_started = false;
   bool m_finished = false;
   bool m_listMode = false;
@@ -151,6 +163,8 @@ class TContestLogStd : public QDialog {
   QPushButton* m_btnadifimport = nullptr;
   QPushButton* m_btnweitere = nullptr;
   QPushButton* m_btnPartial = nullptr;
+  QPushButton* m_btnRig = nullptr;
+  QLabel* m_rigStatus = nullptr;
   LogClickLabel* m_menueBeenden = nullptr;
   LogClickLabel* m_maker = nullptr;
 };

@@ -16,7 +16,9 @@
 #include "output/ui/config_form.h"
 #include "output/ui/evaluation_panel.h"
 #include "output/ui/uhf_teilnehmer.h"
+#include "files/own_settings.h"
 #include "platform/ui/qt_text.h"
+#include "rig/ui/rig_settings_dialog.h"
 #include "shell/contest_catalogue.h"
 #include "shell/contest_directory.h"
 #include "shell/help.h"
@@ -46,6 +48,7 @@ void TEingContestStd::BuildWidgets() {
   m_btnHilfe = button("btnHilfe", "Hilfe");
   m_btnRegeln = button("btnRegeln", "Regeln");
   m_btnDrucken = button("btnDrucken", "Drucken / E-Log");
+  m_btnRig = button("btnRig", "Rig-Steuerung ...");
   connect(m_btnStart, &QPushButton::clicked, this, [this] { btnStartClick(); });
   connect(m_btnBeenden, &QPushButton::clicked, this, [this] { btnBeendenClick(); });
   connect(m_btnAbbrechen, &QPushButton::clicked, this, [this] { done(QDialog::Rejected); });
@@ -58,6 +61,11 @@ void TEingContestStd::BuildWidgets() {
     if (m_setup.showRules) m_setup.showRules(Header().contestCode());
   });
   connect(m_btnDrucken, &QPushButton::clicked, this, [this] { btnDruckenClick(); });
+  connect(m_btnRig, &QPushButton::clicked, this, [this] {
+    // The logging window connects to the radio with what is saved here.
+    RigSettingsDialog dialog(m_session.dataDirectory() / kOwnSettingsFileName, m_platform, this);
+    (void)dialog.exec();
+  });
   connect(m_form, &ConfigurationForm::participationClicked, this,
           [this](int type) { ParticipationChanged(type); });
   for (TkxEdit* field : m_form->DateTimeFields()) field->installEventFilter(this);
@@ -69,10 +77,10 @@ void TEingContestStd::BuildWidgets() {
   // that the window fits a 1024-pixel screen.
   auto* buttons = new QVBoxLayout;
   int buttonWidth = 0;
-  for (QPushButton* b : {m_btnStart, m_btnBeenden, m_btnAbbrechen, m_btnDrucken, m_btnRegeln, m_btnHilfe}) {
+  for (QPushButton* b : {m_btnStart, m_btnBeenden, m_btnAbbrechen, m_btnDrucken, m_btnRegeln, m_btnRig, m_btnHilfe}) {
     buttonWidth = std::max(buttonWidth, b->sizeHint().width());
   }
-  for (QPushButton* b : {m_btnStart, m_btnBeenden, m_btnAbbrechen, m_btnDrucken, m_btnRegeln, m_btnHilfe}) {
+  for (QPushButton* b : {m_btnStart, m_btnBeenden, m_btnAbbrechen, m_btnDrucken, m_btnRegeln, m_btnRig, m_btnHilfe}) {
     b->setFixedWidth(buttonWidth);
     buttons->addWidget(b, 0, Qt::AlignLeft);
   }

@@ -107,6 +107,7 @@ class TEingContestStd : public QDialog {
   QPushButton* m_btnHilfe = nullptr;
   QPushButton* m_btnRegeln = nullptr;
   QPushButton* m_btnDrucken = nullptr;
+  QPushButton* m_btnRig = nullptr;
   QMenu* m_outputMenu = nullptr;
 };
 
