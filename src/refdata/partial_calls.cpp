@@ -60,8 +60,7 @@ std::size_t GramsOf(std::string_view call, std::array<std::size_t, 2 * CallIndex
 }
 
 // Sorts and deduplicates calls. A call's first eight symbols packed into a
-// number decide nearly every comparison (a text compare only on a tie):
-// MASTER.SCP sorts several times faster so than with text compares alone.
+// number decide nearly every comparison (a text compare only on a tie).
 void SortCalls(std::vector<std::string_view>& calls) {
   struct Keyed {
     std::uint64_t prefix;
@@ -76,9 +75,14 @@ void SortCalls(std::vector<std::string_view>& calls) {
     }
     keyed.push_back({prefix, c});
   }
-  std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+  auto before = [](const Keyed& a, const Keyed& b) {
     return a.prefix != b.prefix ? a.prefix < b.prefix : a.call < b.call;
-  });
+  };
+  // MASTER.SCP comes sorted but for a few calls at its end, and the call
+  // history follows it: sort what follows the sorted run and merge.
+  const auto run = std::is_sorted_until(keyed.begin(), keyed.end(), before);
+  std::sort(run, keyed.end(), before);
+  std::inplace_merge(keyed.begin(), run, keyed.end(), before);
   calls.clear();
   for (const Keyed& k : keyed) {
     if (calls.empty() || calls.back() != k.call) calls.push_back(k.call);
@@ -109,11 +113,14 @@ void CallIndex::Build(std::vector<std::string_view> calls, bool growable) {
   offsets_.reserve(calls.size() + 1);
   offsets_.push_back(0);
   slots_.assign(SlotCapacity(calls.size()), 0);
+  const std::size_t mask = slots_.size() - 1;
   for (std::string_view c : calls) {
     const Id id = static_cast<Id>(size());
     text_.append(c);
     offsets_.push_back(static_cast<std::uint32_t>(text_.size()));
-    slots_[Slot(c)] = id + 1;
+    std::size_t slot = HashOf(c) & mask;  // the calls are distinct: the first free slot
+    while (slots_[slot] != 0) slot = (slot + 1) & mask;
+    slots_[slot] = id + 1;
   }
   // The lists in one block: the grams of every call in id (alphabetical)
   // order, counted, then filled in.

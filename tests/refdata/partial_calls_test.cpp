@@ -44,10 +44,17 @@ TEST(CallIndex, AnswersAsAPlainScanWhetherBuiltOrGrown) {
 
   CallIndex built;
   built.Build(std::vector<std::string_view>(calls.begin(), calls.end()));
+  // Sorted but for a tail (MASTER.SCP followed by the call history).
+  std::vector<std::string_view> mostlySorted(model.begin(), model.end());
+  std::reverse(mostlySorted.end() - 40, mostlySorted.end());
+  mostlySorted.push_back(mostlySorted.front());
+  CallIndex fromSorted;
+  fromSorted.Build(mostlySorted);
   CallIndex grown;
   for (const std::string& c : calls) grown.Add(c);
   ASSERT_EQ(built.size(), model.size());
   ASSERT_EQ(grown.size(), model.size());
+  ASSERT_EQ(fromSorted.size(), model.size());
 
   for (int q = 0; q < 300; ++q) {
     const std::string fragment = randomText(2, 4);
@@ -55,7 +62,7 @@ TEST(CallIndex, AnswersAsAPlainScanWhetherBuiltOrGrown) {
     for (const std::string& c : model) {
       if (c.find(fragment) != std::string::npos) expected.push_back(c);
     }
-    for (const CallIndex* index : {&built, &grown}) {
+    for (const CallIndex* index : {&built, &grown, &fromSorted}) {
       std::vector<std::string> got;
       index->ForEachContaining(fragment, [&](CallIndex::Id id) {
         got.emplace_back(index->Call(id));
