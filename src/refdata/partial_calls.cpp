@@ -4,9 +4,11 @@
 #include <array>
 #include <fstream>
 #include <iterator>
+#include <malloc.h>
 
 #include "common/cp1252.h"
 #include "common/text.h"
+#include "refdata/call_history.h"
 
 namespace korv {
 namespace {
@@ -270,6 +272,22 @@ ScpLoadResult ReadScpFile(const std::filesystem::path& file, std::vector<std::st
   in.seekg(0);
   if (!in.read(content.data(), size)) return {};
   return ReadScpCalls(content, calls);
+}
+
+ScpLoadResult BuildReferenceCalls(const std::filesystem::path& scpFile, const CallHistory* history,
+                                  CallIndex& index) {
+  ScpLoadResult result;
+  {
+    std::vector<std::string> calls;
+    if (!scpFile.empty()) result = ReadScpFile(scpFile, calls);
+    std::vector<std::string_view> all(calls.begin(), calls.end());
+    if (history != nullptr) history->ForEachCall([&all](const std::string& call) { all.push_back(call); });
+    index.Build(std::move(all));
+  }
+  // The call texts and the sorting took some megabytes for a moment; the
+  // index keeps what it needs.
+  (void)malloc_trim(0);
+  return result;
 }
 
 // --- LogCalls ----------------------------------------------------------------------

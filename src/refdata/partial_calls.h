@@ -95,6 +95,13 @@ struct ScpLoadResult {
 ScpLoadResult ReadScpCalls(std::string_view content, std::vector<std::string>& calls);
 ScpLoadResult ReadScpFile(const std::filesystem::path& file, std::vector<std::string>& calls);
 
+class CallHistory;
+// The calls the partial list offers besides the log's, as the program reads
+// them at start: those of `scpFile` (empty path: none) and of `history`
+// (may be null). The memory the reading needed on the way is given back.
+ScpLoadResult BuildReferenceCalls(const std::filesystem::path& scpFile, const CallHistory* history,
+                                  CallIndex& index);
+
 // The calls of the log with the bands each was worked on.
 class LogCalls {
  public:

@@ -135,16 +135,9 @@ void ProgramSession::LoadOperatorAids() {
   }
   partialCallsOn_ = own.GetBool("scp", true);
   if (!partialCallsOn_) return;
-  std::vector<std::string> calls;
   const std::string scpFile = own.Get("scp.file");
-  if (!scpFile.empty()) {
-    (void)ReadScpFile(inDataDirectory(scpFile), calls);
-  } else if (!options_.scpFile.empty()) {
-    (void)ReadScpFile(options_.scpFile, calls);
-  }
-  std::vector<std::string_view> all(calls.begin(), calls.end());
-  callHistory_.ForEachCall([&all](const std::string& call) { all.push_back(call); });
-  referenceCalls_.Build(std::move(all));
+  (void)BuildReferenceCalls(scpFile.empty() ? options_.scpFile : inDataDirectory(scpFile),
+                            callHistoryOn_ ? &callHistory_ : nullptr, referenceCalls_);
 }
 
 void ProgramSession::OpenPrefixFiles() {
