@@ -481,12 +481,14 @@ TEST_F(EntrySessionTest, PartialListFollowsTheLog) {
   EntrySession& s = OpenSession();
   ASSERT_TRUE(LogAt(1, "DL1ABC", "N01"));
   ASSERT_TRUE(LogAt(2, "DL2ABC", "N02"));
+  // The session of the moment: the log is opened again below.
   const auto listed = [&](const char* typed) {
-    s.FieldEntered(EntryField::kCall);
-    s.CallTextChanged(typed);
+    EntrySession& current = *session;
+    current.FieldEntered(EntryField::kCall);
+    current.CallTextChanged(typed);
     std::vector<std::string> calls;
-    for (const PartialCall& p : s.View().partialCalls) calls.push_back(p.call + (p.dupe ? "*" : ""));
-    s.Escape();
+    for (const PartialCall& p : current.View().partialCalls) calls.push_back(p.call + (p.dupe ? "*" : ""));
+    current.Escape();
     return calls;
   };
   EXPECT_EQ(listed("ABC"), (std::vector<std::string>{"DL1ABC*", "DL2ABC*"}));
