@@ -157,4 +157,13 @@ DecimalResult ParseDecimal(std::string_view text) {
   return DecimalResult{negative ? -value : value, 0};
 }
 
+std::optional<int> ParseWholeNumber(std::string_view text, int low, int high) {
+  text = TrimBlanksTabsView(text);
+  int value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  if (value < low || value > high) return std::nullopt;
+  return value;
+}
+
 }  // namespace korv

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -73,5 +74,9 @@ struct DecimalResult {
 // including a second separator, is an error at its position; an error in the
 // integer part is reported like one in the fraction.
 DecimalResult ParseDecimal(std::string_view text);
+
+// A whole decimal number within [low, high], blanks and tabs around it
+// ignored; nullopt for anything else (signs, fractions, other characters).
+std::optional<int> ParseWholeNumber(std::string_view text, int low, int high);
 
 }  // namespace korv

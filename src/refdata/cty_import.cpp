@@ -1,6 +1,5 @@
 #include "refdata/cty_import.h"
 
-#include <charconv>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -41,15 +40,6 @@ std::vector<std::string_view> SplitOn(std::string_view text, char sep) {
   }
 }
 
-std::optional<int> Number(std::string_view text, int low, int high) {
-  text = TrimBlanksTabsView(text);
-  int value = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  if (value < low || value > high) return std::nullopt;
-  return value;
-}
-
 bool IsContinent(std::string_view text) {
   for (std::string_view c : {"AF", "AN", "AS", "EU", "NA", "OC", "SA"}) {
     if (text == c) return true;
@@ -79,10 +69,10 @@ std::optional<Line> ParseLine(std::string_view text) {
   }
   line.primary = CallText(primary);
   line.country = TrimBlanksTabs(f[1]);
-  const std::optional<int> number = Number(f[2], 1, 65535);
+  const std::optional<int> number = ParseWholeNumber(f[2], 1, 65535);
   line.continent = TrimBlanksTabs(f[3]);
-  const std::optional<int> cq = Number(f[4], 1, 40);
-  const std::optional<int> itu = Number(f[5], 1, 90);
+  const std::optional<int> cq = ParseWholeNumber(f[4], 1, 40);
+  const std::optional<int> itu = ParseWholeNumber(f[5], 1, 90);
   if (line.primary.empty() || line.country.empty() || !number || !IsContinent(line.continent) ||
       !cq || !itu) {
     return std::nullopt;
@@ -130,13 +120,13 @@ std::optional<Entry> ParseEntry(std::string_view item, const Line& line) {
     const std::string_view value = rest.substr(1, end - 1);
     switch (open) {
       case '(': {
-        const std::optional<int> cq = Number(value, 1, 40);
+        const std::optional<int> cq = ParseWholeNumber(value, 1, 40);
         if (!cq) return std::nullopt;
         e.cq = std::to_string(*cq);
         break;
       }
       case '[': {
-        const std::optional<int> itu = Number(value, 1, 90);
+        const std::optional<int> itu = ParseWholeNumber(value, 1, 90);
         if (!itu) return std::nullopt;
         e.itu = std::to_string(*itu);
         break;

@@ -1,7 +1,6 @@
 #include "rig/rig_settings.h"
 
 #include <algorithm>
-#include <charconv>
 #include <optional>
 
 #include "common/text.h"
@@ -18,16 +17,6 @@ constexpr const char* kKeyDevice = "rig.device";
 constexpr const char* kKeySpeed = "rig.speed";
 constexpr const char* kKeyHost = "rig.host";
 constexpr const char* kKeyPort = "rig.port";
-
-// A whole decimal number within [low, high]; nullopt for anything else.
-std::optional<int> ParseNumber(std::string_view text, int low, int high) {
-  text = TrimBlanksTabsView(text);
-  int value = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  if (value < low || value > high) return std::nullopt;
-  return value;
-}
 
 bool IsSerialSpeed(int speed) {
   return speed == 0 || std::find(kRigSerialSpeeds.begin(), kRigSerialSpeeds.end(), speed) !=
@@ -91,7 +80,7 @@ RigSettingsRead ReadRigSettings(const OwnSettings& file) {
 
   const std::string model = file.Get(kKeyModel);
   if (!model.empty()) {
-    if (const auto n = ParseNumber(model, 1, kLargestModel)) {
+    if (const auto n = ParseWholeNumber(model, 1, kLargestModel)) {
       s.model = *n;
     } else {
       modelProblem = Quoted(kKeyModel, model, kNotAModel);
@@ -103,7 +92,7 @@ RigSettingsRead ReadRigSettings(const OwnSettings& file) {
   if (s.device.empty()) deviceProblem = std::string(kKeyDevice) + " fehlt.";
   const std::string speed = file.Get(kKeySpeed);
   if (!speed.empty()) {
-    const auto n = ParseNumber(speed, 0, kRigSerialSpeeds.back());
+    const auto n = ParseWholeNumber(speed, 0, kRigSerialSpeeds.back());
     if (n && IsSerialSpeed(*n)) {
       s.speed = *n;
     } else {
@@ -120,7 +109,7 @@ RigSettingsRead ReadRigSettings(const OwnSettings& file) {
   }
   const std::string port = file.Get(kKeyPort);
   if (!port.empty()) {
-    if (const auto n = ParseNumber(port, 1, kLargestPort)) {
+    if (const auto n = ParseWholeNumber(port, 1, kLargestPort)) {
       s.port = *n;
     } else {
       portProblem = Quoted(kKeyPort, port, kNotAPort);
@@ -203,7 +192,7 @@ RigSettingsRead ParseRigctldAddress(std::string_view text) {
   if (read.problem.empty()) {
     s.host = std::string(host);
     if (!port.empty()) {
-      if (const auto n = ParseNumber(port, 1, kLargestPort)) {
+      if (const auto n = ParseWholeNumber(port, 1, kLargestPort)) {
         s.port = *n;
       } else {
         read.problem = "\"" + std::string(port) + "\" " + kNotAPort;
