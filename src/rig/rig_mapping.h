@@ -27,7 +27,7 @@ std::optional<BandIndex> RigBandOf(std::int64_t frequencyHz,
 
 // How a Hamlib mode is logged.
 enum class RigModeGroup {
-  kUnknown,  // FAX, SPEC, IQ, digital voice (D-STAR, C4FM, DD, P25, ...), anything new
+  kUnknown,  // FAX, the spectrum and IQ modes, digital voice (D-STAR, C4FM, DD, P25, ...), anything new
   kCw,       // CW CWR CWN
   kPhone,    // USB LSB AM FM and their variants: WFM FMN AMN AMS SAM SAL SAH DSB
              // ECSSUSB ECSSLSB ISBUSB ISBLSB

@@ -121,7 +121,7 @@ TEST(RigModeGroupOf, HamlibNamesFallIntoTheirGroups) {
       {"ISBLSB", RigModeGroup::kPhone}, {"RTTY", RigModeGroup::kFsk},
       {"RTTYR", RigModeGroup::kFsk},    {"PKTUSB", RigModeGroup::kData},
       {"PKTFMN", RigModeGroup::kData},  {"PSKR", RigModeGroup::kData},
-      {"IQ", RigModeGroup::kUnknown},   {"SPEC", RigModeGroup::kUnknown},
+      {"IQ", RigModeGroup::kUnknown},   {"FAX", RigModeGroup::kUnknown},
       {"", RigModeGroup::kUnknown},     {"CWX", RigModeGroup::kUnknown},
   };
   for (const auto& c : cases) EXPECT_EQ(RigModeGroupOf(c.rig), c.group) << c.rig;
